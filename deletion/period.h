@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <concepts>
+#include <type_traits>
+
+// The three forms of a month: the period text the user picks ("2004年06月度"),
+// its six-digit code ("200406") and the path of its data file.
+namespace deletion {
+
+inline constexpr int kFirstYear = 2002;
+inline constexpr int kLastYear = 2030;
+
+// "2004年06月度" for 2004 and 6.
+[[nodiscard]] QString periodText(int year, int month);
+
+// The 348 period texts the lists offer, 2002年01月度 to 2030年12月度.
+[[nodiscard]] QStringList periodList();
+
+// The period text of the month in a "yyyy/MM/dd" date. A date before the
+// first listed year gives the first entry, one after the last gives the last.
+[[nodiscard]] QString presetPeriodText(const QString &dateText);
+
+// "200406" for "2004年06月度".
+[[nodiscard]] QString periodCode(const QString &periodText);
+
+// The number a code spells; 0 for a text that is no code.
+[[nodiscard]] int codeValue(const QString &code);
+
+// The data file of one month: install path, data folder, code, "orveta.mdb".
+[[nodiscard]] QString dataFilePath(const QString &installPath, int candidate);
+
+// Counts from start to end inclusive and hands every value whose month part
+// lies in 1..12 to yield, in order; a yield that returns false ends the walk.
+// Returns how many values it visited.
+template<std::invocable<int> Yield>
+int walkRange(int start, int end, Yield &&yield)
+{
+    int visited = 0;
+    for (int value = start; value <= end; ++value) {
+        ++visited;
+        const int month = value % 100;
+        if (month < 1 || month > 12)
+            continue;
+        if constexpr (std::same_as<std::invoke_result_t<Yield, int>, bool>) {
+            if (!yield(value))
+                break;
+        } else {
+            yield(value);
+        }
+    }
+    return visited;
+}
+
+} // namespace deletion

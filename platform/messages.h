@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// A question or notice as the program's commands describe it. It carries no
+// widget type so that the deletion run and the settings clearing can build
+// and test their messages without a screen.
+namespace platform {
+
+enum class MessageIcon { Question, Exclamation };
+enum class MessageButtons { Ok, OkCancel };
+enum class MessageAnswer { Ok, Cancel };
+
+inline constexpr char16_t CR = u'\r';
+
+struct Message
+{
+    QString text; // pieces joined by CR
+    QString title;
+    MessageIcon icon = MessageIcon::Exclamation;
+    MessageButtons buttons = MessageButtons::Ok;
+
+    friend bool operator==(const Message &, const Message &) = default;
+};
+
+} // namespace platform
