@@ -2,6 +2,8 @@
 
 #include "deletion/period.h"
 #include "platform/currentdate.h"
+#include "platform/filemanager.h"
+#include "platform/messagebox.h"
 #include "settings/productsettings.h"
 #include "shell/fonts.h"
 
@@ -214,8 +216,39 @@ void Form1::activate()
         setCaption(Label1, settings::dataFolderText(installPath_));
 }
 
+QString Form1::startPeriodText() const
+{
+    return Combo1->currentText();
+}
+
+QString Form1::endPeriodText() const
+{
+    return Combo2->currentText();
+}
+
+void Form1::setDeletedCountCaption(const QString &caption)
+{
+    setCaption(Label5, caption);
+}
+
+void Form1::focusStartPeriod()
+{
+    Combo1->setFocus();
+}
+
+void Form1::setFolderCaption(const QString &caption)
+{
+    setCaption(Label1, caption);
+}
+
+platform::MessageAnswer Form1::showMessage(const platform::Message &message)
+{
+    return platform::showMessageBox(this, message);
+}
+
 void Form1::Command1_Click()
 {
+    deletion::runDeletion(*this, installPath_, deletedCount_);
 }
 
 void Form1::Command2_Click()
@@ -226,10 +259,12 @@ void Form1::Command2_Click()
 
 void Form1::P_EXPL_Click()
 {
+    platform::openFileManager();
 }
 
 void Form1::Reg_DEL_Click()
 {
+    settings::clearSettings(*this, installPath_);
 }
 
 void Form1::P_END_Click()

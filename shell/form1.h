@@ -1,5 +1,8 @@
 #pragma once
 
+#include "deletion/deletionrun.h"
+#include "settings/settingsclearing.h"
+
 #include <QMainWindow>
 #include <QString>
 
@@ -14,7 +17,9 @@ class QPushButton;
 // The tool's only window. Controls and menu items carry the names the
 // program shows them by (Combo1, Label5, P_EXPL, ...), as member and object
 // names alike.
-class Form1 final : public QMainWindow
+class Form1 final : public QMainWindow,
+                    private deletion::DeletionWindow,
+                    private settings::ClearingWindow
 {
     Q_OBJECT
 
@@ -34,6 +39,14 @@ private:
     void buildMenu();
     void load();
     void activate();
+
+    // What the deletion run and the settings clearing reach the window by.
+    QString startPeriodText() const override;
+    QString endPeriodText() const override;
+    void setDeletedCountCaption(const QString &caption) override;
+    void focusStartPeriod() override;
+    void setFolderCaption(const QString &caption) override;
+    platform::MessageAnswer showMessage(const platform::Message &message) override;
 
     void Command1_Click();
     void Command2_Click();
