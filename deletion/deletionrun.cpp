@@ -92,8 +92,8 @@ void runDeletion(DeletionWindow &window, const QString &installPath, qint16 &del
     if (failure) {
         // Whatever was deleted before the failure stays deleted; the count
         // on show says how many that was.
-        window.showMessage(notice(u"勤務データの削除中にエラーが発生しました。"_s + CR + *failure + CR
-                                  + CR + u"中止します・・・・・"_s));
+        window.showMessage(notice(u"勤務データの削除中にエラーが発生しました。"_s + CR + *failure
+                                  + CR + CR + u"中止します・・・・・"_s));
         return;
     }
     if (runCount == 0)

@@ -13,7 +13,7 @@ public:
     virtual ~DeletionWindow() = default;
 
     [[nodiscard]] virtual QString startPeriodText() const = 0; // Combo1
-    [[nodiscard]] virtual QString endPeriodText() const = 0;   // Combo2
+    [[nodiscard]] virtual QString endPeriodText() const = 0; // Combo2
     virtual void setDeletedCountCaption(const QString &caption) = 0; // Label5
     virtual void focusStartPeriod() = 0;
     virtual platform::MessageAnswer showMessage(const platform::Message &message) = 0;

@@ -21,7 +21,7 @@ bool heldByAnotherProgram(int fd)
 
     // One open-file-description query sees both kinds of record lock, the
     // classic POSIX ones and the open-file-description ones.
-    struct flock query {};
+    struct flock query = {};
     query.l_type = F_RDLCK;
     query.l_whence = SEEK_SET;
     query.l_start = 0;
@@ -40,9 +40,9 @@ bool isFreeRegularFile(const QString &path)
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return false;
-    struct stat info {};
-    const bool present = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)
-                         && !heldByAnotherProgram(fd);
+    struct stat info = {};
+    const bool present
+        = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && !heldByAnotherProgram(fd);
     ::close(fd);
     return present;
 }

@@ -18,7 +18,7 @@ struct SettingDeletion
     enum class Outcome { Deleted, NotFound, NotWritable };
     Outcome outcome = Outcome::Deleted;
     QString storePath; // where the store keeps this application's settings
-    QString reason;    // the system's reason, for NotWritable
+    QString reason; // the system's reason, for NotWritable
 
     [[nodiscard]] bool deleted() const { return outcome == Outcome::Deleted; }
 };

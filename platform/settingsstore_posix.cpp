@@ -4,12 +4,11 @@
 #include <QFile>
 #include <QScopeGuard>
 
-#include <glib.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <glib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -67,8 +66,7 @@ int replaceFileContents(const QByteArray &path, const char *data, gsize size,
     if (error == 0 && (original.st_uid != ::geteuid() || original.st_gid != ::getegid())) {
         // Only root may hand the file back to its owner; anyone else keeps
         // the file as their own, which is what they could write anyway.
-        if (::fchown(fd, original.st_uid, original.st_gid) != 0) {
-        }
+        [[maybe_unused]] const int handedBack = ::fchown(fd, original.st_uid, original.st_gid);
     }
     for (gsize written = 0; error == 0 && written < size;) {
         const ssize_t n = ::write(fd, data + written, size - written);
@@ -144,7 +142,7 @@ SettingDeletion deleteSetting(const QString &application, const QString &section
     // owner asked for it to stay as it is.
     if (::access(path.constData(), W_OK) != 0)
         return fail(SettingDeletion::Outcome::NotWritable, systemReason(errno));
-    struct stat original {};
+    struct stat original = {};
     if (::stat(path.constData(), &original) != 0)
         return fail(SettingDeletion::Outcome::NotWritable, systemReason(errno));
 

@@ -44,8 +44,8 @@ void clearSettings(ClearingWindow &window, QString &installPath)
 
     // The folder goes first; a key deleted before a failure stays deleted.
     for (const QString &key : {kKeyPath, kPassWd}) {
-        const platform::SettingDeletion deletion =
-            platform::deleteSetting(kApplication, kSection, key);
+        const platform::SettingDeletion deletion
+            = platform::deleteSetting(kApplication, kSection, key);
         switch (deletion.outcome) {
         case platform::SettingDeletion::Outcome::Deleted:
             continue;

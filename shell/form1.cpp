@@ -54,8 +54,8 @@ QLabel *makeLabel(QWidget *container, const char *name, const QString &text, int
     return label;
 }
 
-QGroupBox *makeFrame(QWidget *container, const char *name, const QString &title, int left,
-                     int top, int width, int height)
+QGroupBox *makeFrame(QWidget *container, const char *name, const QString &title, int left, int top,
+                     int width, int height)
 {
     auto *frame = new QGroupBox(title, container);
     frame->setObjectName(QLatin1StringView(name));
@@ -89,10 +89,9 @@ QPushButton *makeButton(QWidget *container, const char *name, const QString &cap
 } // namespace
 
 Form1::Form1(QWidget *parent)
-    : QMainWindow(parent,
-                  Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                      | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                      | Qt::WindowCloseButtonHint)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                              | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                              | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral(" KORVEL(ORVETA) 勤務ﾃﾞｰﾀの削除"));
@@ -142,8 +141,8 @@ void Form1::buildControls()
     Label4_0->setBuddy(Combo1);
     Label4_1->setBuddy(Combo2);
 
-    Command1 = makeButton(client, "Command1", QStringLiteral("OK"), QStringLiteral("勤務ﾃﾞｰﾀの削除"),
-                          960);
+    Command1 = makeButton(client, "Command1", QStringLiteral("OK"),
+                          QStringLiteral("勤務ﾃﾞｰﾀの削除"), 960);
     Command2 = makeButton(client, "Command2", QStringLiteral("キャンセル"),
                           QStringLiteral("ﾌﾟﾛｸﾞﾗﾑの終了"), 3600);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
@@ -152,9 +151,10 @@ void Form1::buildControls()
     Frame2 = makeFrame(client, "Frame2", QStringLiteral("ﾌｫﾙﾀﾞ名"), 240, 3120, 5775, 855);
     Label1 = makeLabel(Frame2, "Label1", QStringLiteral("Label1"), 120, 360, kBlue);
 
-    Label2_1 = makeLabel(client, "Label2_1",
-                         QStringLiteral("ご注意 勤務データを削除する前にバックアップをおすすめします。"),
-                         360, 4200, kRed);
+    Label2_1
+        = makeLabel(client, "Label2_1",
+                    QStringLiteral("ご注意 勤務データを削除する前にバックアップをおすすめします。"),
+                    360, 4200, kRed);
     Label4_2 = makeLabel(client, "Label4_2", QStringLiteral("㈱ソルカナ"), 4080, 4560);
 
     setTabOrder(Command2, Combo1);
