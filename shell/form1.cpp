@@ -59,6 +59,13 @@ QGroupBox *makeFrame(QWidget *container, const char *name, const QString &title,
 {
     auto *frame = new QGroupBox(title, container);
     frame->setObjectName(QLatin1StringView(name));
+    // An etched border with the caption set into its top edge, the contents
+    // placed from the frame's own top-left corner.
+    frame->setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 2px groove palette(mid); margin: 0; padding: 0;"
+        "  margin-top: 0.5em; }"
+        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+        "  left: 6px; padding: 0 1px; }"));
     frame->setGeometry(px(left), px(top), px(width), px(height));
     return frame;
 }
