@@ -17,6 +17,7 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 
 namespace {
@@ -54,18 +55,39 @@ QLabel *makeLabel(QWidget *container, const char *name, const QString &text, int
     return label;
 }
 
+// A frame as the window draws it: an etched border with the caption set into
+// its top edge, the contents placed from the frame's own top-left corner.
+class EtchedFrame final : public QGroupBox
+{
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        const QFontMetrics metrics(font());
+        const QRect border = rect().adjusted(0, metrics.height() / 2, -2, -2);
+        painter.setPen(palette().color(QPalette::Dark));
+        painter.drawRect(border);
+        painter.setPen(palette().color(QPalette::Light));
+        painter.drawRect(border.translated(1, 1));
+
+        if (title().isEmpty())
+            return;
+        const QRect caption(px(120) - 2, 0, metrics.horizontalAdvance(title()) + 4,
+                            metrics.height());
+        painter.fillRect(caption, palette().window());
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(caption, Qt::AlignCenter | Qt::TextShowMnemonic, title());
+    }
+};
+
 QGroupBox *makeFrame(QWidget *container, const char *name, const QString &title, int left, int top,
                      int width, int height)
 {
-    auto *frame = new QGroupBox(title, container);
+    auto *frame = new EtchedFrame(title, container);
     frame->setObjectName(QLatin1StringView(name));
-    // An etched border with the caption set into its top edge, the contents
-    // placed from the frame's own top-left corner.
-    frame->setStyleSheet(QStringLiteral(
-        "QGroupBox { border: 2px groove palette(mid); margin: 0; padding: 0;"
-        "  margin-top: 0.5em; }"
-        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
-        "  left: 6px; padding: 0 1px; }"));
     frame->setGeometry(px(left), px(top), px(width), px(height));
     return frame;
 }
