@@ -138,8 +138,9 @@ SettingDeletion deleteSetting(const QString &application, const QString &section
                                nullptr))
         return fail(SettingDeletion::Outcome::NotFound);
 
-    // The atomic replacement below would get past a read-only file, whose
-    // owner asked for it to stay as it is.
+    // The replacement below writes a new file and renames it, which needs
+    // only the folder's permission; ask first whether this file may be
+    // written, as a write in place would.
     if (::access(path.constData(), W_OK) != 0)
         return fail(SettingDeletion::Outcome::NotWritable, systemReason(errno));
     struct stat original = {};
