@@ -68,8 +68,9 @@ void runDeletion(DeletionWindow &window, const QString &installPath, qint16 &del
     // The lists are read again: the months deleted are those on show now.
     qint16 runCount = 0;
     std::optional<QString> failure;
+    DataFilePaths paths(installPath);
     walkRange(startValue(window), endValue(window), [&](int candidate) {
-        QString path = dataFilePath(installPath, candidate);
+        QString &path = paths.forMonth(candidate);
         if (!probeFilePresence(path))
             return true;
         // Checked before the file goes, so that no file is deleted without

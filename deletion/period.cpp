@@ -2,6 +2,9 @@
 
 #include <QDir>
 
+#include <charconv>
+#include <iterator>
+
 using namespace Qt::StringLiterals;
 
 namespace deletion {
@@ -45,9 +48,25 @@ int codeValue(const QString &code)
 
 QString dataFilePath(const QString &installPath, int candidate)
 {
-    const QChar separator = QDir::separator();
-    return installPath + separator + u"data"_s + separator + QString::number(candidate)
-           + u"orveta.mdb"_s;
+    return DataFilePaths(installPath).forMonth(candidate);
+}
+
+DataFilePaths::DataFilePaths(const QString &installPath)
+    : path_(installPath + QDir::separator() + u"data"_s + QDir::separator())
+    , folderLength_(path_.size())
+{
+    path_.reserve(folderLength_ + 16);
+}
+
+QString &DataFilePaths::forMonth(int candidate)
+{
+    char digits[12];
+    const auto [end, error] = std::to_chars(std::begin(digits), std::end(digits), candidate);
+    Q_ASSERT(error == std::errc());
+    path_.truncate(folderLength_);
+    path_.append(QLatin1StringView(digits, end - digits));
+    path_.append(QLatin1StringView("orveta.mdb"));
+    return path_;
 }
 
 } // namespace deletion

@@ -32,6 +32,21 @@ inline constexpr int kLastYear = 2030;
 // The data file of one month: install path, data folder, code, "orveta.mdb".
 [[nodiscard]] QString dataFilePath(const QString &installPath, int candidate);
 
+// The data file paths under one install path, built in one reused buffer:
+// the deletion run asks for hundreds of them in a row.
+class DataFilePaths final
+{
+public:
+    explicit DataFilePaths(const QString &installPath);
+
+    // Valid until the next call.
+    [[nodiscard]] QString &forMonth(int candidate);
+
+private:
+    QString path_;
+    qsizetype folderLength_ = 0;
+};
+
 // Counts from start to end inclusive and hands every value whose month part
 // lies in 1..12 to yield, in order; a yield that returns false ends the walk.
 // Returns how many values it visited.
