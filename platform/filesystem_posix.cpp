@@ -1,6 +1,7 @@
 #include "platform/filesystem.h"
 
-#include <QFile>
+#include <QByteArray>
+#include <QStringEncoder>
 
 #include <cerrno>
 #include <cstring>
@@ -11,6 +12,19 @@
 
 namespace platform {
 namespace {
+
+// The file name as the system takes it, UTF-8 as QFile::encodeName gives it,
+// written into one buffer kept between calls: the deletion run asks about
+// hundreds of files in a row. Valid until the next call.
+const char *systemName(const QString &path)
+{
+    static thread_local QByteArray buffer;
+    QStringEncoder encoder(QStringEncoder::Utf8);
+    buffer.resize(encoder.requiredSpace(path.size()) + 1);
+    char *end = encoder.appendToBuffer(buffer.data(), path);
+    *end = '\0';
+    return buffer.constData();
+}
 
 bool heldByAnotherProgram(int fd)
 {
@@ -35,9 +49,8 @@ bool heldByAnotherProgram(int fd)
 
 bool isFreeRegularFile(const QString &path)
 {
-    const QByteArray name = QFile::encodeName(path);
     // Non-blocking so that a FIFO under a data file's name cannot hang us.
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd = ::open(systemName(path), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return false;
     struct stat info = {};
@@ -49,7 +62,7 @@ bool isFreeRegularFile(const QString &path)
 
 std::optional<QString> removeFile(const QString &path)
 {
-    if (::unlink(QFile::encodeName(path).constData()) == 0)
+    if (::unlink(systemName(path)) == 0)
         return std::nullopt;
     return QString::fromLocal8Bit(std::strerror(errno));
 }

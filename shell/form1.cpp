@@ -18,9 +18,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
+#include <QStringListModel>
 
 namespace {
+
+#include "shell/form1.xpm"
 
 constexpr QColor kBlue(0, 0, 255);
 constexpr QColor kRed(255, 0, 0);
@@ -124,7 +128,8 @@ Form1::Form1(QWidget *parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral(" KORVEL(ORVETA) 勤務ﾃﾞｰﾀの削除"));
-    setWindowIcon(QIcon(QStringLiteral(":/shell/form1.xpm")));
+    // Read from the compiled-in XPM, which needs no image-format plugin.
+    setWindowIcon(QPixmap(form1_xpm));
     setFont(shell::gothicFont(9));
 
     buildControls();
@@ -220,9 +225,10 @@ void Form1::load()
     deletedCount_ = 0;
     setCaption(Label1, QString());
 
-    const QStringList periods = deletion::periodList();
-    Combo1->addItems(periods);
-    Combo2->addItems(periods);
+    // Both lists hold the same months, so they share one model.
+    auto *periods = new QStringListModel(deletion::periodList(), this);
+    Combo1->setModel(periods);
+    Combo2->setModel(periods);
     Combo1->setCurrentText(deletion::presetPeriodText(platform::currentDateText()));
     Combo2->setCurrentText(deletion::presetPeriodText(platform::currentDateText()));
 }
