@@ -1,0 +1,285 @@
+#pragma once
+
+// What several test programs need: files, settings and processes of their
+// own, a stand-in for the main window and an answer for real message boxes.
+
+#include "deletion/deletionrun.h"
+#include "platform/messages.h"
+#include "settings/settingsclearing.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <functional>
+#include <linux/fs.h>
+#include <memory>
+#include <optional>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+using platform::Message;
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
+
+namespace platform {
+inline char *toString(const Message &message)
+{
+    return QTest::toString(u"%1 [%2, icon %3, buttons %4]"_s
+                               .arg(QString(message.text).replace(CR, u"\\r"_s), message.title)
+                               .arg(int(message.icon))
+                               .arg(int(message.buttons)));
+}
+} // namespace platform
+
+[[nodiscard]] inline bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+[[nodiscard]] inline QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Everything a folder holds, hidden entries included, by name.
+[[nodiscard]] inline QStringList folderEntries(const QString &path)
+{
+    return QDir(path).entryList(
+        QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// The permission bits of a file, or ~0 when there is none.
+[[nodiscard]] inline mode_t fileMode(const QString &path)
+{
+    struct stat info = {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : ~0u;
+}
+
+// Sets or unsets one environment variable for as long as it lives.
+class ScopedEnvironment final
+{
+public:
+    ScopedEnvironment(const char *name, const std::optional<QByteArray> &value)
+        : name_(name)
+        , old_(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt)
+    {
+        set(value);
+    }
+    ~ScopedEnvironment() { set(old_); }
+    Q_DISABLE_COPY_MOVE(ScopedEnvironment)
+
+private:
+    void set(const std::optional<QByteArray> &value) const
+    {
+        value ? qputenv(name_, *value) : qunsetenv(name_);
+    }
+
+    const char *name_;
+    const std::optional<QByteArray> old_;
+};
+
+// A configuration folder of its own, so that no test reads or changes the
+// user's real KORVEL.ini.
+struct TemporaryConfig
+{
+    QString iniPath() const { return dir.filePath(u"KORVEL.ini"_s); }
+
+    QTemporaryDir dir;
+    ScopedEnvironment variable{"XDG_CONFIG_HOME", QFile::encodeName(dir.path())};
+};
+
+// Gives a file or folder an attribute such as FS_IMMUTABLE_FL or
+// FS_APPEND_FL, which binds root too where permission bits would not, and
+// takes it away again on destruction.
+class AttributeGuard final
+{
+public:
+    AttributeGuard(const QString &path, int attribute)
+        : path_(QFile::encodeName(path))
+        , attribute_(attribute)
+        , set_(change(true))
+    {
+    }
+    ~AttributeGuard() { QVERIFY2(!set_ || change(false), path_.constData()); }
+    Q_DISABLE_COPY_MOVE(AttributeGuard)
+
+    [[nodiscard]] bool isSet() const { return set_; }
+
+private:
+    [[nodiscard]] bool change(bool on) const
+    {
+        const int fd = ::open(path_.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        int flags = 0;
+        bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        flags = on ? flags | attribute_ : flags & ~attribute_;
+        done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        return ::close(fd) == 0 && done;
+    }
+
+    const QByteArray path_;
+    const int attribute_;
+    const bool set_;
+};
+
+enum class LockKind { FlockExclusive, FlockShared, PosixWrite, PosixRead, OfdWrite };
+
+// Another process holding a lock on a file for as long as this lives.
+class LockHolder final
+{
+public:
+    LockHolder(const QString &path, LockKind kind)
+    {
+        const QByteArray name = QFile::encodeName(path);
+        int ready[2];
+        if (::pipe(ready) != 0 || ::pipe(release_) != 0)
+            return;
+        if ((pid_ = ::fork()) == 0) {
+            ::close(release_[1]);
+            const int fd = ::open(name.constData(), O_RDWR);
+            struct flock range = {};
+            range.l_type = kind == LockKind::PosixRead ? F_RDLCK : F_WRLCK;
+            bool locked = false;
+            if (kind == LockKind::FlockExclusive || kind == LockKind::FlockShared)
+                locked = ::flock(fd, (kind == LockKind::FlockShared ? LOCK_SH : LOCK_EX) | LOCK_NB)
+                         == 0;
+            else
+                locked
+                    = ::fcntl(fd, kind == LockKind::OfdWrite ? F_OFD_SETLK : F_SETLK, &range) == 0;
+            char byte = locked ? '1' : '0';
+            if (::write(ready[1], &byte, 1) == 1)
+                while (::read(release_[0], &byte, 1) > 0) { }
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(release_[0]);
+        char byte = '0';
+        held_ = pid_ > 0 && ::read(ready[0], &byte, 1) == 1 && byte == '1';
+        ::close(ready[0]);
+    }
+    ~LockHolder()
+    {
+        ::close(release_[1]);
+        if (pid_ > 0)
+            ::waitpid(pid_, nullptr, 0);
+    }
+    Q_DISABLE_COPY_MOVE(LockHolder)
+
+    [[nodiscard]] bool isHeld() const { return held_; }
+
+private:
+    int release_[2] = {-1, -1};
+    pid_t pid_ = -1;
+    bool held_ = false;
+};
+
+// Stands in for the main window of a command (deletion::DeletionWindow or
+// settings::ClearingWindow): answers every message from a script, OK once it
+// runs out, and keeps everything it was shown.
+template<typename Window>
+class RecordingWindow : public Window
+{
+public:
+    explicit RecordingWindow(QList<MessageAnswer> script = {})
+        : answers(std::move(script))
+    {
+    }
+
+    MessageAnswer showMessage(const Message &message) override
+    {
+        messages.append(message);
+        if (onMessage)
+            onMessage(); // what the user does while the message is up
+        return answers.isEmpty() ? MessageAnswer::Ok : answers.takeFirst();
+    }
+
+    QList<MessageAnswer> answers;
+    QList<Message> messages;
+    QStringList captions; // every text the window's label was given
+    std::function<void()> onMessage;
+};
+
+// Answers the modal message boxes that come up, one after the other, with the
+// given keys and notes how each looked. Qt::Key_Close stands for the box's
+// close button, Qt::Key_Cancel for a click on its Cancel button. A box beyond
+// the keys gets Escape, so that a surprise fails the test instead of hanging it.
+class BoxAnswerer final
+{
+public:
+    struct Shown
+    {
+        QString text, title;
+        Qt::TextFormat format;
+        QMessageBox::Icon icon;
+        QMessageBox::StandardButtons buttons;
+        bool okIsDefault;
+    };
+
+    explicit BoxAnswerer(QList<Qt::Key> keys = {})
+    {
+        QObject::connect(&timer_, &QTimer::timeout, [this, keys]() mutable {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            shown.append({box->text(), box->windowTitle(), box->textFormat(), box->icon(),
+                          box->standardButtons(),
+                          box->defaultButton() == box->button(QMessageBox::Ok)});
+            const Qt::Key key = keys.isEmpty() ? Qt::Key_Escape : keys.takeFirst();
+            if (key == Qt::Key_Close)
+                box->close();
+            else if (key == Qt::Key_Cancel)
+                QTest::mouseClick(box->button(QMessageBox::Cancel), Qt::LeftButton);
+            else
+                QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, key);
+        });
+        timer_.start(10);
+    }
+    Q_DISABLE_COPY_MOVE(BoxAnswerer)
+
+    QList<Shown> shown;
+
+private:
+    QTimer timer_;
+};
+
+// Starts the real program with a home, a runtime, a configuration and a
+// temporary folder of its own under root, headless unless environment says
+// otherwise.
+[[nodiscard]] inline std::unique_ptr<QProcess> startTool(const QDir &root,
+                                                         const QStringList &environment = {})
+{
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    for (const QString &setting : QStringList{u"HOME=home"_s, u"XDG_RUNTIME_DIR=runtime"_s,
+                                              u"XDG_CONFIG_HOME=config"_s, u"TMPDIR=tmp"_s}) {
+        const QString folder = setting.section(u'=', 1);
+        root.mkpath(folder);
+        variables.insert(setting.section(u'=', 0, 0), root.filePath(folder));
+    }
+    QFile::setPermissions(root.filePath(u"runtime"_s),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    variables.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    for (const QString &setting : environment) { // NAME=value sets, a bare NAME unsets
+        if (setting.contains(u'='))
+            variables.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
+        else
+            variables.remove(setting);
+    }
+    auto tool = std::make_unique<QProcess>();
+    tool->setProcessEnvironment(variables);
+    tool->start(QStringLiteral(TOOL_EXECUTABLE), {});
+    return tool;
+}

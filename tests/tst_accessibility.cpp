@@ -1,0 +1,46 @@
+#include "shell/form1.h"
+
+#include <QAccessible>
+#include <QStringList>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// What a screen reader is told about the controls: the window is never shown,
+// so it reads no settings.
+class AccessibilityTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void shouldNameAndDescribeControls_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("description"); // the tooltip
+        QTest::newRow("start list") << u"Combo1"_s << u"開 始"_s << QString();
+        QTest::newRow("end list") << u"Combo2"_s << u"終 了"_s << QString();
+        QTest::newRow("OK") << u"Command1"_s << u"OK"_s << u"勤務ﾃﾞｰﾀの削除"_s;
+        QTest::newRow("cancel") << u"Command2"_s << u"キャンセル"_s << u"ﾌﾟﾛｸﾞﾗﾑの終了"_s;
+    }
+    void shouldNameAndDescribeControls()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, name);
+        QFETCH(QString, description);
+        Form1 window;
+        QAccessibleInterface *iface
+            = QAccessible::queryAccessibleInterface(window.findChild<QWidget *>(control));
+        QVERIFY(iface);
+        // On Linux a list's own name is its current text, and the label comes
+        // through the "labelled by" relation; elsewhere the name is the label.
+        QStringList names{iface->text(QAccessible::Name)};
+        for (const auto &[label, relation] : iface->relations(QAccessible::Label))
+            names << label->text(QAccessible::Name);
+        QVERIFY2(names.contains(name), qPrintable(u"told: "_s + names.join(u" | "_s)));
+        QCOMPARE(iface->text(QAccessible::Description), description);
+    }
+};
+
+QTEST_MAIN(AccessibilityTest)
+#include "tst_accessibility.moc"
