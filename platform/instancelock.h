@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QLockFile>
-#include <QString>
 
 namespace platform {
 
@@ -15,10 +14,8 @@ public:
     Q_DISABLE_COPY_MOVE(InstanceLock)
 
     [[nodiscard]] bool tryAcquire();
-    [[nodiscard]] QString path() const { return path_; }
 
 private:
-    QString path_;
     QLockFile lock_;
 };
 

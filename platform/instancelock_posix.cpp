@@ -29,8 +29,7 @@ QString lockFilePath()
 } // namespace
 
 InstanceLock::InstanceLock()
-    : path_(lockFilePath())
-    , lock_(path_)
+    : lock_(lockFilePath())
 {
     // A running copy keeps its lock however long it runs; a lock whose
     // owner has died is taken over at once.
