@@ -1,16 +1,13 @@
 #include "deletion/deletionrun.h"
 
-#include "deletion/module1.h"
 #include "deletion/period.h"
+#include "deletion/presenceprobe.h"
 #include "platform/filesystem.h"
+#include "platform/text.h"
 #include "settings/productsettings.h"
-
-#include <QDir>
 
 #include <limits>
 #include <optional>
-
-using namespace Qt::StringLiterals;
 
 namespace deletion {
 namespace {
@@ -21,16 +18,17 @@ using platform::MessageAnswer;
 using platform::MessageButtons;
 using platform::MessageIcon;
 
-const QString kTitle = u"勤務ﾃﾞｰﾀ削除"_s;
+constexpr std::u16string_view kTitle = u"勤務ﾃﾞｰﾀ削除";
 
-Message notice(const QString &text)
+Message notice(std::u16string text)
 {
-    return {text, kTitle, MessageIcon::Exclamation, MessageButtons::Ok};
+    return {std::move(text), std::u16string(kTitle), MessageIcon::Exclamation, MessageButtons::Ok};
 }
 
-bool confirmed(DeletionWindow &window, const QString &question)
+bool confirmed(DeletionWindow &window, std::u16string question)
 {
-    const Message message{question, kTitle, MessageIcon::Question, MessageButtons::OkCancel};
+    const Message message{std::move(question), std::u16string(kTitle), MessageIcon::Question,
+                          MessageButtons::OkCancel};
     return window.showMessage(message) == MessageAnswer::Ok;
 }
 
@@ -46,41 +44,42 @@ int endValue(const DeletionWindow &window)
 
 } // namespace
 
-void runDeletion(DeletionWindow &window, const QString &installPath, qint16 &deletedCount)
+void runDeletion(DeletionWindow &window, const std::u16string &installPath,
+                 std::int16_t &deletedCount)
 {
     if (!settings::isInstalled(installPath)) {
         window.showMessage(settings::notInstalledNotice());
         return;
     }
     if (endValue(window) < startValue(window)) {
-        window.showMessage(notice(u"開始年月と終了年月の順序が違います。"_s + CR + CR
-                                  + u"変更してください・・・・・"_s));
+        window.showMessage(notice(std::u16string(u"開始年月と終了年月の順序が違います。") + CR + CR
+                                  + u"変更してください・・・・・"));
         window.focusStartPeriod();
         return;
     }
-    if (!confirmed(window, u"削除した勤務データは復元できません。"_s + CR
-                               + u"削除する前にバックアップを作成してください。"_s + CR
-                               + u"勤務データを削除しますか？"_s))
+    if (!confirmed(window, std::u16string(u"削除した勤務データは復元できません。") + CR
+                               + u"削除する前にバックアップを作成してください。" + CR
+                               + u"勤務データを削除しますか？"))
         return;
-    if (!confirmed(window, u"本当に勤務データを削除してよろしいですか？"_s))
+    if (!confirmed(window, u"本当に勤務データを削除してよろしいですか？"))
         return;
 
     // The lists are read again: the months deleted are those on show now.
-    qint16 runCount = 0;
-    std::optional<QString> failure;
+    std::int16_t runCount = 0;
+    std::optional<std::u16string> failure;
     DataFilePaths paths(installPath);
     walkRange(startValue(window), endValue(window), [&](int candidate) {
-        QString &path = paths.forMonth(candidate);
+        std::u16string &path = paths.forMonth(candidate);
         if (!probeFilePresence(path))
             return true;
         // Checked before the file goes, so that no file is deleted without
         // being counted.
-        if (deletedCount == std::numeric_limits<qint16>::max()) {
-            failure = u"削除データ数が上限を超えました。"_s;
+        if (deletedCount == std::numeric_limits<std::int16_t>::max()) {
+            failure = u"削除データ数が上限を超えました。";
             return false;
         }
         if (const auto reason = platform::removeFile(path)) {
-            failure = QDir::toNativeSeparators(path) + u" : "_s + *reason;
+            failure = path + u" : " + *reason;
             return false;
         }
         ++deletedCount;
@@ -89,16 +88,16 @@ void runDeletion(DeletionWindow &window, const QString &installPath, qint16 &del
     });
 
     if (deletedCount > 0)
-        window.setDeletedCountCaption(u"削除データ数 ： "_s + QString::number(deletedCount));
+        window.setDeletedCountCaption(u"削除データ数 ： " + platform::decimalText(deletedCount));
     if (failure) {
         // Whatever was deleted before the failure stays deleted; the count
         // on show says how many that was.
-        window.showMessage(notice(u"勤務データの削除中にエラーが発生しました。"_s + CR + *failure
-                                  + CR + CR + u"中止します・・・・・"_s));
+        window.showMessage(notice(std::u16string(u"勤務データの削除中にエラーが発生しました。") + CR
+                                  + *failure + CR + CR + u"中止します・・・・・"));
         return;
     }
     if (runCount == 0)
-        window.showMessage(notice(u"削除対象データはありません。"_s));
+        window.showMessage(notice(u"削除対象データはありません。"));
 }
 
 } // namespace deletion

@@ -1,71 +1,89 @@
 #include "deletion/period.h"
 
-#include <QDir>
+#include "platform/filesystem.h"
 
+#include <cassert>
 #include <charconv>
-#include <iterator>
-
-using namespace Qt::StringLiterals;
 
 namespace deletion {
+namespace {
 
-QString periodText(int year, int month)
+void appendDigits(std::u16string &text, int value, int width)
 {
-    return QString::number(year) + u'年' + QString::number(month).rightJustified(2, u'0')
-           + u"月度"_s;
+    char digits[12];
+    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value);
+    assert(error == std::errc());
+    for (auto length = end - digits; length < width; ++length)
+        text.push_back(u'0');
+    text.append(digits, end);
 }
 
-QStringList periodList()
+} // namespace
+
+std::u16string periodText(int year, int month)
 {
-    QStringList texts;
+    std::u16string text;
+    text.reserve(9);
+    appendDigits(text, year, 4);
+    text.push_back(u'年');
+    appendDigits(text, month, 2);
+    text.append(u"月度");
+    return text;
+}
+
+std::vector<std::u16string> periodList()
+{
+    std::vector<std::u16string> texts;
     texts.reserve((kLastYear - kFirstYear + 1) * 12);
     for (int year = kFirstYear; year <= kLastYear; ++year)
         for (int month = 1; month <= 12; ++month)
-            texts.append(periodText(year, month));
+            texts.push_back(periodText(year, month));
     return texts;
 }
 
-QString presetPeriodText(const QString &dateText)
+std::u16string presetPeriodText(const platform::CalendarDate &date)
 {
-    const int year = dateText.left(4).toInt();
-    const int month = dateText.mid(5, 2).toInt();
-    if (year < kFirstYear)
+    if (date.year < kFirstYear)
         return periodText(kFirstYear, 1);
-    if (year > kLastYear)
+    if (date.year > kLastYear)
         return periodText(kLastYear, 12);
-    return periodText(year, month);
+    return periodText(date.year, date.month);
 }
 
-QString periodCode(const QString &periodText)
+std::u16string periodCode(std::u16string_view periodText)
 {
-    return periodText.left(4) + periodText.mid(5, 2);
+    return std::u16string(periodText.substr(0, 4)).append(periodText.substr(5, 2));
 }
 
-int codeValue(const QString &code)
+int codeValue(std::u16string_view code)
 {
-    return code.toInt();
+    int value = 0;
+    for (const char16_t c : code) {
+        if (c < u'0' || c > u'9' || value > 99'999'999)
+            return 0;
+        value = value * 10 + (c - u'0');
+    }
+    return value;
 }
 
-QString dataFilePath(const QString &installPath, int candidate)
+std::u16string dataFilePath(std::u16string_view installPath, int candidate)
 {
     return DataFilePaths(installPath).forMonth(candidate);
 }
 
-DataFilePaths::DataFilePaths(const QString &installPath)
-    : path_(installPath + QDir::separator() + u"data"_s + QDir::separator())
+DataFilePaths::DataFilePaths(std::u16string_view installPath)
+    : path_(std::u16string(installPath) + platform::kPathSeparator + u"data"
+            + platform::kPathSeparator)
     , folderLength_(path_.size())
 {
     path_.reserve(folderLength_ + 16);
 }
 
-QString &DataFilePaths::forMonth(int candidate)
+std::u16string &DataFilePaths::forMonth(int candidate)
 {
-    char digits[12];
-    const auto [end, error] = std::to_chars(std::begin(digits), std::end(digits), candidate);
-    Q_ASSERT(error == std::errc());
-    path_.truncate(folderLength_);
-    path_.append(QLatin1StringView(digits, end - digits));
-    path_.append(QLatin1StringView("orveta.mdb"));
+    path_.resize(folderLength_);
+    appendDigits(path_, candidate, 1);
+    path_.append(u"orveta.mdb");
     return path_;
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include "platform/currentdate.h"
 
 #include <concepts>
+#include <cstddef>
+#include <string>
+#include <string_view>
 #include <type_traits>
+#include <vector>
 
 // The three forms of a month: the period text the user picks ("2004年06月度"),
 // its six-digit code ("200406") and the path of its data file.
@@ -14,37 +17,37 @@ inline constexpr int kFirstYear = 2002;
 inline constexpr int kLastYear = 2030;
 
 // "2004年06月度" for 2004 and 6.
-[[nodiscard]] QString periodText(int year, int month);
+[[nodiscard]] std::u16string periodText(int year, int month);
 
 // The 348 period texts the lists offer, 2002年01月度 to 2030年12月度.
-[[nodiscard]] QStringList periodList();
+[[nodiscard]] std::vector<std::u16string> periodList();
 
-// The period text of the month in a "yyyy/MM/dd" date. A date before the
-// first listed year gives the first entry, one after the last gives the last.
-[[nodiscard]] QString presetPeriodText(const QString &dateText);
+// The period text of the month of a date. A date before the first listed
+// year gives the first entry, one after the last gives the last.
+[[nodiscard]] std::u16string presetPeriodText(const platform::CalendarDate &date);
 
 // "200406" for "2004年06月度".
-[[nodiscard]] QString periodCode(const QString &periodText);
+[[nodiscard]] std::u16string periodCode(std::u16string_view periodText);
 
 // The number a code spells; 0 for a text that is no code.
-[[nodiscard]] int codeValue(const QString &code);
+[[nodiscard]] int codeValue(std::u16string_view code);
 
 // The data file of one month: install path, data folder, code, "orveta.mdb".
-[[nodiscard]] QString dataFilePath(const QString &installPath, int candidate);
+[[nodiscard]] std::u16string dataFilePath(std::u16string_view installPath, int candidate);
 
 // The data file paths under one install path, built in one reused buffer:
 // the deletion run asks for hundreds of them in a row.
 class DataFilePaths final
 {
 public:
-    explicit DataFilePaths(const QString &installPath);
+    explicit DataFilePaths(std::u16string_view installPath);
 
     // Valid until the next call.
-    [[nodiscard]] QString &forMonth(int candidate);
+    [[nodiscard]] std::u16string &forMonth(int candidate);
 
 private:
-    QString path_;
-    qsizetype folderLength_ = 0;
+    std::u16string path_;
+    std::size_t folderLength_ = 0;
 };
 
 // Counts from start to end inclusive and hands every value whose month part

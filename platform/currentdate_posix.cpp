@@ -1,14 +1,16 @@
 #include "platform/currentdate.h"
 
-#include <QDate>
-
-using namespace Qt::StringLiterals;
+#include <ctime>
 
 namespace platform {
 
-QString currentDateText()
+CalendarDate currentLocalDate()
 {
-    return QDate::currentDate().toString(u"yyyy/MM/dd"_s);
+    const std::time_t now = std::time(nullptr);
+    std::tm local = {};
+    if (!::localtime_r(&now, &local))
+        return {};
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
 } // namespace platform

@@ -1,7 +1,6 @@
 #include "platform/filesystem.h"
 
-#include <QByteArray>
-#include <QStringEncoder>
+#include "platform/text.h"
 
 #include <cerrno>
 #include <cstring>
@@ -12,19 +11,6 @@
 
 namespace platform {
 namespace {
-
-// The file name as the system takes it, UTF-8 as QFile::encodeName gives it,
-// written into one buffer kept between calls: the deletion run asks about
-// hundreds of files in a row. Valid until the next call.
-const char *systemName(const QString &path)
-{
-    static thread_local QByteArray buffer;
-    QStringEncoder encoder(QStringEncoder::Utf8);
-    buffer.resize(encoder.requiredSpace(path.size()) + 1);
-    char *end = encoder.appendToBuffer(buffer.data(), path);
-    *end = '\0';
-    return buffer.constData();
-}
 
 bool heldByAnotherProgram(int fd)
 {
@@ -47,10 +33,15 @@ bool heldByAnotherProgram(int fd)
 
 } // namespace
 
-bool isFreeRegularFile(const QString &path)
+bool isAbsolutePath(std::u16string_view path)
+{
+    return !path.empty() && path.front() == u'/';
+}
+
+bool isFreeRegularFile(const std::u16string &path)
 {
     // Non-blocking so that a FIFO under a data file's name cannot hang us.
-    const int fd = ::open(systemName(path), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd = ::open(toUtf8(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return false;
     struct stat info = {};
@@ -60,11 +51,11 @@ bool isFreeRegularFile(const QString &path)
     return present;
 }
 
-std::optional<QString> removeFile(const QString &path)
+std::optional<std::u16string> removeFile(const std::u16string &path)
 {
-    if (::unlink(systemName(path)) == 0)
+    if (::unlink(toUtf8(path).c_str()) == 0)
         return std::nullopt;
-    return QString::fromLocal8Bit(std::strerror(errno));
+    return fromUtf8(std::strerror(errno));
 }
 
 } // namespace platform

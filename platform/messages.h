@@ -1,10 +1,11 @@
 #pragma once
 
-#include <QString>
+#include <string>
 
 // A question or notice as the program's commands describe it. It carries no
 // widget type so that the deletion run and the settings clearing can build
-// and test their messages without a screen.
+// and test their messages without a screen; each front end shows it in a
+// modal box of its own system.
 namespace platform {
 
 enum class MessageIcon { Question, Exclamation };
@@ -15,8 +16,8 @@ inline constexpr char16_t CR = u'\r';
 
 struct Message
 {
-    QString text; // pieces joined by CR
-    QString title;
+    std::u16string text; // pieces joined by CR
+    std::u16string title;
     MessageIcon icon = MessageIcon::Exclamation;
     MessageButtons buttons = MessageButtons::Ok;
 

@@ -88,15 +88,16 @@ int replaceFileContents(const QByteArray &path, const char *data, gsize size,
 
 } // namespace
 
-QString settingsStorePath(const QString &application)
+std::u16string settingsStorePath(std::u16string_view application, std::u16string_view)
 {
-    return configFolder() + u'/' + application + u".ini"_s;
+    return (configFolder() + u'/' + QString::fromStdU16String(std::u16string(application)) + u".ini"_s).toStdU16String();
 }
 
-QString readSetting(const QString &application, const QString &section, const QString &key)
+std::u16string readSetting(std::u16string_view application, std::u16string_view section_, std::u16string_view key_)
 {
+    const QString section = QString::fromStdU16String(std::u16string(section_)), key = QString::fromStdU16String(std::u16string(key_));
     KeyFile keyFile;
-    if (!keyFile.load(QFile::encodeName(settingsStorePath(application))))
+    if (!keyFile.load(QFile::encodeName(QString::fromStdU16String(settingsStorePath(application, section_)))))
         return {};
     // The raw value: the main product's folders are written as they are, and
     // a backslash in them is no escape.
@@ -104,22 +105,22 @@ QString readSetting(const QString &application, const QString &section, const QS
                                         key.toUtf8().constData(), nullptr);
     const QString result = QString::fromUtf8(value);
     g_free(value);
-    return result;
+    return result.toStdU16String();
 }
 
-SettingDeletion deleteSetting(const QString &application, const QString &section,
-                              const QString &key)
+SettingDeletion deleteSetting(std::u16string_view application, std::u16string_view section_, std::u16string_view key_)
 {
+    const QString section = QString::fromStdU16String(std::u16string(section_)), key = QString::fromStdU16String(std::u16string(key_));
     SettingDeletion result;
-    result.storePath = settingsStorePath(application);
+    result.storePath = settingsStorePath(application, section_);
     auto fail = [&](SettingDeletion::Outcome outcome, const QString &reason = {}) {
         result.outcome = outcome;
-        result.reason = reason;
+        result.reason = reason.toStdU16String();
         return result;
     };
 
     // Write through a symbolic link to the file it names, as an editor would.
-    const QByteArray linkPath = QFile::encodeName(result.storePath);
+    const QByteArray linkPath = QFile::encodeName(QString::fromStdU16String(result.storePath));
     char *resolved = ::realpath(linkPath.constData(), nullptr);
     if (!resolved)
         return errno == ENOENT ? fail(SettingDeletion::Outcome::NotFound)

@@ -2,7 +2,7 @@
 
 #include "platform/messages.h"
 
-#include <QString>
+#include <string>
 
 namespace settings {
 
@@ -11,17 +11,18 @@ class ClearingWindow
 {
 public:
     virtual ~ClearingWindow() = default;
+    ClearingWindow(const ClearingWindow &) = delete;
+    ClearingWindow &operator=(const ClearingWindow &) = delete;
 
-    virtual void setFolderCaption(const QString &caption) = 0; // Label1
+    virtual void setFolderCaption(const std::u16string &caption) = 0; // Label1
     virtual platform::MessageAnswer showMessage(const platform::Message &message) = 0;
 
 protected:
     ClearingWindow() = default;
-    Q_DISABLE_COPY_MOVE(ClearingWindow)
 };
 
 // Deletes ORVETA's stored folder and password after two confirmations, then
 // reads the folder again into installPath and reports the outcome.
-void clearSettings(ClearingWindow &window, QString &installPath);
+void clearSettings(ClearingWindow &window, std::u16string &installPath);
 
 } // namespace settings

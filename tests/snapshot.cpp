@@ -1,7 +1,7 @@
 // Renders the main window to a PNG, for the README and for looking at it.
-// Usage: form1-snapshot OUTPUT.png
-#include "shell/fonts.h"
-#include "shell/form1.h"
+// Usage: window-snapshot OUTPUT.png
+#include "shell/qt/fonts.h"
+#include "shell/qt/mainwindow.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -12,7 +12,7 @@ int main(int argc, char *argv[])
     if (argc != 2)
         return 2;
     QApplication::setFont(shell::gothicFont(9));
-    Form1 window;
+    shell::MainWindow window;
     window.show();
     QApplication::processEvents();
     return window.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;

@@ -34,15 +34,33 @@ using platform::MessageAnswer;
 using platform::MessageButtons;
 using platform::MessageIcon;
 
+inline QString qs(std::u16string_view text)
+{
+    return QString(reinterpret_cast<const QChar *>(text.data()), qsizetype(text.size()));
+}
+
+inline std::u16string u16(const QString &text)
+{
+    return text.toStdU16String();
+}
+
 namespace platform {
 inline char *toString(const Message &message)
 {
     return QTest::toString(u"%1 [%2, icon %3, buttons %4]"_s
-                               .arg(QString(message.text).replace(CR, u"\\r"_s), message.title)
+                               .arg(qs(message.text).replace(CR, u"\\r"_s), qs(message.title))
                                .arg(int(message.icon))
                                .arg(int(message.buttons)));
 }
 } // namespace platform
+
+namespace QTest {
+template<>
+inline char *toString(const std::u16string &text)
+{
+    return QTest::toString(qs(text));
+}
+} // namespace QTest
 
 [[nodiscard]] inline bool writeFile(const QString &path, const QByteArray &content)
 {
@@ -209,7 +227,7 @@ public:
 
     QList<MessageAnswer> answers;
     QList<Message> messages;
-    QStringList captions; // every text the window's label was given
+    QList<std::u16string> captions; // every text the window's label was given
     std::function<void()> onMessage;
 };
 

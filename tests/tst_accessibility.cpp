@@ -1,4 +1,4 @@
-#include "shell/form1.h"
+#include "shell/qt/mainwindow.h"
 
 #include <QAccessible>
 #include <QStringList>
@@ -28,7 +28,7 @@ private slots:
         QFETCH(QString, control);
         QFETCH(QString, name);
         QFETCH(QString, description);
-        Form1 window;
+        shell::MainWindow window;
         QAccessibleInterface *iface
             = QAccessible::queryAccessibleInterface(window.findChild<QWidget *>(control));
         QVERIFY(iface);

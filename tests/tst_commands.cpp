@@ -1,4 +1,4 @@
-#include "shell/form1.h"
+#include "shell/qt/mainwindow.h"
 #include "testsupport.h"
 
 #include <QAction>
@@ -32,7 +32,7 @@ private slots:
         const TemporaryConfig config;
         QDesktopServices::setUrlHandler(u"file"_s, this, "recordOpenedUrl");
         const auto unhandle = qScopeGuard([] { QDesktopServices::unsetUrlHandler(u"file"_s); });
-        Form1 window;
+        shell::MainWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 

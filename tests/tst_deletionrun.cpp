@@ -1,7 +1,7 @@
 #include "deletion/deletionrun.h"
 #include "deletion/period.h"
 #include "settings/productsettings.h"
-#include "shell/form1.h"
+#include "shell/qt/mainwindow.h"
 #include "testsupport.h"
 
 #include <QComboBox>
@@ -13,29 +13,29 @@
 
 namespace {
 
-const QString kTitle = u"勤務ﾃﾞｰﾀ削除"_s;
+const std::u16string kTitle = u"勤務ﾃﾞｰﾀ削除";
 const Message kFirstQuestion{u"削除した勤務データは復元できません。\r"
                              u"削除する前にバックアップを作成してください。\r"
-                             u"勤務データを削除しますか？"_s,
+                             u"勤務データを削除しますか？",
                              kTitle, MessageIcon::Question, MessageButtons::OkCancel};
-const Message kSecondQuestion{u"本当に勤務データを削除してよろしいですか？"_s, kTitle,
+const Message kSecondQuestion{u"本当に勤務データを削除してよろしいですか？", kTitle,
                               MessageIcon::Question, MessageButtons::OkCancel};
 const QList<Message> kConfirmed{kFirstQuestion, kSecondQuestion};
-const Message kNothingToDelete{u"削除対象データはありません。"_s, kTitle, MessageIcon::Exclamation,
+const Message kNothingToDelete{u"削除対象データはありません。", kTitle, MessageIcon::Exclamation,
                                MessageButtons::Ok};
-const Message kWrongOrder{u"開始年月と終了年月の順序が違います。\r\r変更してください・・・・・"_s,
+const Message kWrongOrder{u"開始年月と終了年月の順序が違います。\r\r変更してください・・・・・",
                           kTitle, MessageIcon::Exclamation, MessageButtons::Ok};
 
 Message failure(const QString &detail)
 {
-    return {u"勤務データの削除中にエラーが発生しました。\r"_s + detail
-                + u"\r\r中止します・・・・・"_s,
+    return {u16(u"勤務データの削除中にエラーが発生しました。\r"_s + detail
+                + u"\r\r中止します・・・・・"_s),
             kTitle, MessageIcon::Exclamation, MessageButtons::Ok};
 }
 
-QString caption(int count)
+std::u16string caption(int count)
 {
-    return u"削除データ数 ： "_s + QString::number(count);
+    return u16(u"削除データ数 ： "_s + QString::number(count));
 }
 
 QStringList files(std::initializer_list<int> codes)
@@ -46,20 +46,23 @@ QStringList files(std::initializer_list<int> codes)
     return names;
 }
 
-QString period(int code)
+std::u16string period(int code)
 {
     return deletion::periodText(code / 100, code % 100);
 }
 
 struct FakeWindow final : RecordingWindow<deletion::DeletionWindow>
 {
-    QString startPeriodText() const override { return start; }
-    QString endPeriodText() const override { return end; }
-    void setDeletedCountCaption(const QString &caption) override { captions.append(caption); }
+    std::u16string startPeriodText() const override { return start; }
+    std::u16string endPeriodText() const override { return end; }
+    void setDeletedCountCaption(const std::u16string &caption) override
+    {
+        captions.append(caption);
+    }
     void focusStartPeriod() override { ++focusCalls; }
 
-    QString start;
-    QString end;
+    std::u16string start;
+    std::u16string end;
     int focusCalls = 0;
 };
 
@@ -174,17 +177,17 @@ private slots:
         window.answers = run.answers;
         window.start = period(run.start);
         window.end = period(run.end);
-        qint16 count = qint16(run.countBefore);
-        deletion::runDeletion(window, installPath, count);
+        std::int16_t count = std::int16_t(run.countBefore);
+        deletion::runDeletion(window, u16(installPath), count);
         QCOMPARE(folderEntries(data), run.kept);
-        QCOMPARE(count, qint16(run.countAfter));
+        QCOMPARE(count, std::int16_t(run.countAfter));
         QCOMPARE(window.messages, run.messages);
         // Once both questions are answered OK, Label5 shows the total
         // whenever there is one.
         const bool confirmed
             = !run.answers.contains(MessageAnswer::Cancel) && run.messages.mid(0, 2) == kConfirmed;
         QCOMPARE(window.captions,
-                 confirmed && count > 0 ? QStringList{caption(count)} : QStringList());
+                 confirmed && count > 0 ? QList{caption(count)} : QList<std::u16string>());
         QCOMPARE(window.focusCalls, run.messages == QList{kWrongOrder} ? 1 : 0);
     }
 
@@ -201,10 +204,10 @@ private slots:
                 window.end = period(200406);
             }
         };
-        qint16 count = 0;
-        deletion::runDeletion(window, install_.path(), count);
+        std::int16_t count = 0;
+        deletion::runDeletion(window, u16(install_.path()), count);
         QCOMPARE(folderEntries(install_.filePath(u"data"_s)), files({200401}));
-        QCOMPARE(count, qint16(2));
+        QCOMPARE(count, std::int16_t(2));
     }
 
     void shouldDeleteFromWindow()
@@ -215,7 +218,7 @@ private slots:
         const TemporaryConfig config; // read once, when the window first appears
         QVERIFY(writeFile(config.iniPath(),
                           "[Orveta]\nKey_Path=" + QFile::encodeName(install_.path())));
-        Form1 window;
+        shell::MainWindow window;
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -224,8 +227,8 @@ private slots:
         auto *ok = window.findChild<QPushButton *>(u"Command1"_s);
 
         // The wrong order first: nothing goes, and the start list gets the focus.
-        start->setCurrentText(period(200408));
-        end->setCurrentText(period(200406));
+        start->setCurrentText(qs(period(200408)));
+        end->setCurrentText(qs(period(200406)));
         QVERIFY(!start->hasFocus());
         {
             const BoxAnswerer answerer({Qt::Key_Return});
@@ -239,15 +242,15 @@ private slots:
         QTRY_VERIFY(start->hasFocus());
         QCOMPARE(folderEntries(install_.filePath(u"data"_s)), present);
 
-        start->setCurrentText(period(200406));
-        end->setCurrentText(period(200408));
+        start->setCurrentText(qs(period(200406)));
+        end->setCurrentText(qs(period(200408)));
         const BoxAnswerer answerer({Qt::Key_Return, Qt::Key_Return});
         QTest::mouseClick(ok, Qt::LeftButton);
         QCOMPARE(answerer.shown.size(), 2);
-        QCOMPARE(answerer.shown.last().text, kSecondQuestion.text);
+        QCOMPARE(answerer.shown.last().text, qs(kSecondQuestion.text));
         QCOMPARE(folderEntries(install_.filePath(u"data"_s)), files({200405, 200409}));
-        QCOMPARE(window.findChild<QLabel *>(u"Label5"_s)->text(), caption(3));
-        QCOMPARE(window.deletedCount(), qint16(3));
+        QCOMPARE(window.findChild<QLabel *>(u"Label5"_s)->text(), qs(caption(3)));
+        QCOMPARE(window.commands().deletedCount(), std::int16_t(3));
     }
 
 private:

@@ -1,4 +1,4 @@
-#include "platform/messagebox.h"
+#include "shell/qt/messagebox.h"
 #include "testsupport.h"
 
 class MessageBoxTest : public QObject
@@ -24,10 +24,10 @@ private slots:
         QFETCH(Qt::Key, key);
         QFETCH(MessageAnswer, answer);
         const BoxAnswerer answerer({key});
-        const Message message{u"<b>一行目</b>\r二行目\r\r中止します"_s, u"勤務ﾃﾞｰﾀ削除"_s,
+        const Message message{u"<b>一行目</b>\r二行目\r\r中止します", u"勤務ﾃﾞｰﾀ削除",
                               question ? MessageIcon::Question : MessageIcon::Exclamation,
                               question ? MessageButtons::OkCancel : MessageButtons::Ok};
-        QCOMPARE(platform::showMessageBox(nullptr, message), answer);
+        QCOMPARE(shell::showMessageBox(nullptr, message), answer);
 
         QCOMPARE(answerer.shown.size(), 1);
         const BoxAnswerer::Shown &shown = answerer.shown.first();

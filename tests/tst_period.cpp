@@ -1,9 +1,20 @@
-#include "deletion/period.h"
-
+// Qt first: moc cannot read <concepts> unless Qt has set the scene.
+#include <QList>
+#include <QString>
 #include <QTest>
 
-using namespace Qt::StringLiterals;
+#include "deletion/period.h"
+
 using namespace deletion;
+
+namespace {
+
+QString qs(std::u16string_view text)
+{
+    return QString::fromStdU16String(std::u16string(text));
+}
+
+} // namespace
 
 class PeriodTest : public QObject
 {
@@ -13,32 +24,36 @@ private slots:
     // The month of a date as the lists preset it, its period text and its code.
     void shouldPresetAndCodePeriod_data()
     {
-        QTest::addColumn<QString>("date");
+        QTest::addColumn<int>("year");
+        QTest::addColumn<int>("month");
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("code");
-        QTest::newRow("inside") << u"2004/06/15"_s << u"2004年06月度"_s << 200406;
-        QTest::newRow("two-digit month") << u"2010/10/01"_s << u"2010年10月度"_s << 201010;
-        QTest::newRow("first year") << u"2002/06/15"_s << u"2002年06月度"_s << 200206;
-        QTest::newRow("last year") << u"2030/12/31"_s << u"2030年12月度"_s << 203012;
-        QTest::newRow("year before") << u"2001/12/31"_s << u"2002年01月度"_s << 200201;
-        QTest::newRow("long before") << u"1999/07/01"_s << u"2002年01月度"_s << 200201;
-        QTest::newRow("year after") << u"2031/01/01"_s << u"2030年12月度"_s << 203012;
+        QTest::newRow("inside") << 2004 << 6 << u"2004年06月度"_qs << 200406;
+        QTest::newRow("two-digit month") << 2010 << 10 << u"2010年10月度"_qs << 201010;
+        QTest::newRow("first day listed") << 2002 << 1 << u"2002年01月度"_qs << 200201;
+        QTest::newRow("inside the last year") << 2030 << 6 << u"2030年06月度"_qs << 203006;
+        QTest::newRow("last day listed") << 2030 << 12 << u"2030年12月度"_qs << 203012;
+        QTest::newRow("year before") << 2001 << 12 << u"2002年01月度"_qs << 200201;
+        QTest::newRow("long before") << 1999 << 7 << u"2002年01月度"_qs << 200201;
+        QTest::newRow("year after") << 2031 << 1 << u"2030年12月度"_qs << 203012;
+        QTest::newRow("five-digit year") << 10000 << 1 << u"2030年12月度"_qs << 203012;
     }
     void shouldPresetAndCodePeriod()
     {
-        QFETCH(QString, date);
+        QFETCH(int, year);
+        QFETCH(int, month);
         QFETCH(QString, text);
         QFETCH(int, code);
-        QCOMPARE(presetPeriodText(date), text);
-        QCOMPARE(periodText(code / 100, code % 100), text);
-        QCOMPARE(periodCode(text), QString::number(code));
-        QCOMPARE(codeValue(periodCode(text)), code);
+        QCOMPARE(qs(presetPeriodText({year, month, 15})), text);
+        QCOMPARE(qs(periodText(code / 100, code % 100)), text);
+        QCOMPARE(qs(periodCode(text.toStdU16String())), QString::number(code));
+        QCOMPARE(codeValue(periodCode(text.toStdU16String())), code);
     }
 
     void shouldWalkMonthsOfRange_data()
     {
         QList<int> listed; // the whole list the window offers, as codes
-        for (const QString &text : periodList())
+        for (const std::u16string &text : periodList())
             listed.append(codeValue(periodCode(text)));
 
         QTest::addColumn<int>("start");
@@ -73,8 +88,11 @@ private slots:
 
     void shouldBuildDataFilePath()
     {
-        QCOMPARE(dataFilePath(u"/home/u/orveta"_s, 200406),
-                 u"/home/u/orveta/data/200406orveta.mdb"_s);
+        QCOMPARE(qs(dataFilePath(u"/home/u/orveta", 200406)),
+                 u"/home/u/orveta/data/200406orveta.mdb"_qs);
+        DataFilePaths paths(u"/o");
+        QCOMPARE(qs(paths.forMonth(200406)), u"/o/data/200406orveta.mdb"_qs);
+        QCOMPARE(qs(paths.forMonth(203012)), u"/o/data/203012orveta.mdb"_qs);
     }
 };
 

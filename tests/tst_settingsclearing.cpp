@@ -7,15 +7,15 @@
 
 namespace {
 
-const QString kTitle = u"ﾚｼﾞｽﾄﾘ削除"_s;
-const QString kFolder = u"/opt/orveta"_s;
-const QList<Message> kConfirmed{{u"「ORVETA」のレジストリ情報を削除しますか？"_s, kTitle,
+const std::u16string kTitle = u"ﾚｼﾞｽﾄﾘ削除";
+const std::u16string kFolder = u"/opt/orveta";
+const QList<Message> kConfirmed{{u"「ORVETA」のレジストリ情報を削除しますか？", kTitle,
                                  MessageIcon::Question, MessageButtons::OkCancel},
-                                {u"本当にレジストリ情報を削除しますか？"_s, kTitle,
+                                {u"本当にレジストリ情報を削除しますか？", kTitle,
                                  MessageIcon::Question, MessageButtons::OkCancel}};
-const Message kNothingRegistered{u"レジストリ情報の登録がありません。"_s, kTitle,
+const Message kNothingRegistered{u"レジストリ情報の登録がありません。", kTitle,
                                  MessageIcon::Exclamation, MessageButtons::Ok};
-const Message kCleared{u"レジストリ情報を削除しました。"_s, kTitle, MessageIcon::Exclamation,
+const Message kCleared{u"レジストリ情報を削除しました。", kTitle, MessageIcon::Exclamation,
                        MessageButtons::Ok};
 
 // GKeyFile's own way of writing (it puts a blank line between a group's
@@ -29,7 +29,7 @@ const QByteArray kCleaned = "# comment\n\n[General]\nA=1\n\n# about ORVETA\n\n[O
 struct FakeWindow final : RecordingWindow<settings::ClearingWindow>
 {
     using RecordingWindow::RecordingWindow;
-    void setFolderCaption(const QString &caption) override { captions.append(caption); }
+    void setFolderCaption(const std::u16string &caption) override { captions.append(caption); }
 };
 
 // One clearing, started from a window that shows kFolder.
@@ -37,8 +37,8 @@ struct Clearing
 {
     QByteArray content, after; // null: no settings file at all
     QList<Message> messages;
-    QString installPath = kFolder; // afterwards
-    QStringList captions = {}; // Label1's
+    std::u16string installPath = kFolder; // afterwards
+    QList<std::u16string> captions = {}; // Label1's
     QList<MessageAnswer> answers = {};
 };
 
@@ -55,15 +55,15 @@ private slots:
     {
         QTest::addColumn<Clearing>("clearing");
         QTest::newRow("folder and password") << Clearing{
-            kStored, kCleaned, kConfirmed + QList{kCleared}, {}, QStringList{QString()}};
+            kStored, kCleaned, kConfirmed + QList{kCleared}, {}, QList{std::u16string()}};
         // GKeyFile reads the last of two Key_Path lines and removes only that
         // one: the folder left behind is read again and shown.
         QTest::newRow("folder still stored")
             << Clearing{"[Orveta]\nKey_Path=/srv/old\nKey_Path=/opt/orveta\nPass_Wd=x\n",
                         "[Orveta]\nKey_Path=/srv/old\n",
                         kConfirmed + QList{kCleared},
-                        u"/srv/old"_s,
-                        {QString(), u"/srv/old/data"_s}};
+                        u"/srv/old",
+                        {std::u16string(), u"/srv/old/data"}};
         QTest::newRow("cancelled first") << Clearing{kStored, kStored, kConfirmed.mid(0, 1),
                                                      kFolder, {},      {MessageAnswer::Cancel}};
         QTest::newRow("cancelled second") << Clearing{
@@ -86,7 +86,7 @@ private slots:
                 || (writeFile(config.iniPath(), clearing.content)
                     && QFile::setPermissions(config.iniPath(), mode)));
         FakeWindow window(clearing.answers);
-        QString installPath = kFolder;
+        std::u16string installPath = kFolder;
 
         settings::clearSettings(window, installPath);
 
@@ -103,7 +103,7 @@ private slots:
     {
         const TemporaryConfig config;
         QVERIFY(writeFile(config.iniPath(), kStored));
-        QString installPath = kFolder;
+        std::u16string installPath = kFolder;
         FakeWindow first;
         settings::clearSettings(first, installPath);
         FakeWindow second;
@@ -121,12 +121,12 @@ private slots:
         if (!immutable.isSet())
             QSKIP("this file system does not take the immutable attribute");
         FakeWindow window;
-        QString installPath = kFolder;
+        std::u16string installPath = kFolder;
 
         settings::clearSettings(window, installPath);
 
-        const Message failure{u"レジストリ情報を削除できませんでした。\r"_s + config.iniPath()
-                                  + u" : "_s + QString::fromLocal8Bit(std::strerror(EPERM)),
+        const Message failure{u16(u"レジストリ情報を削除できませんでした。\r"_s + config.iniPath()
+                                  + u" : "_s + QString::fromLocal8Bit(std::strerror(EPERM))),
                               kTitle, MessageIcon::Exclamation, MessageButtons::Ok};
         QCOMPARE(window.messages, kConfirmed + QList{failure});
         QVERIFY(window.captions.isEmpty());

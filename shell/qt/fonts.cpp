@@ -1,4 +1,4 @@
-#include "shell/fonts.h"
+#include "shell/qt/fonts.h"
 
 #include <QFontDatabase>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "shell/form1.h"
+#include "shell/qt/mainwindow.h"
 #include "testsupport.h"
 
 #include <QAction>
@@ -25,7 +25,7 @@ struct Control
 
 } // namespace
 
-class Form1Test final : public QObject
+class MainWindowTest final : public QObject
 {
     Q_OBJECT
 
@@ -45,7 +45,7 @@ private:
 
     // The window reads the user's settings when it appears: never the real ones.
     std::optional<TemporaryConfig> config_;
-    std::optional<Form1> window_;
+    std::optional<shell::MainWindow> window_;
 
 private slots:
     void init()
@@ -104,7 +104,7 @@ private slots:
                 || QFontDatabase::writingSystems(font.family()).contains(QFontDatabase::Japanese),
             qPrintable(font.family()));
         QCOMPARE(font.pointSizeF(), control.pointSize);
-        QCOMPARE(font.bold(), control.bold);
+        QCOMPARE(widget->font().weight(), control.bold ? QFont::Bold : QFont::Normal);
         QVERIFY(!control.colour.isValid()
                 || widget->palette().color(QPalette::WindowText) == control.colour);
     }
@@ -112,6 +112,12 @@ private slots:
     void shouldKeepWindowFixed()
     {
         QCOMPARE(window_->windowTitle(), u" KORVEL(ORVETA) 勤務ﾃﾞｰﾀの削除"_s);
+        QCOMPARE(window_->objectName(), u"Form1"_s);
+        // Minimising stays possible; maximising a fixed window makes no sense.
+        const Qt::WindowFlags flags = window_->windowFlags();
+        QVERIFY(flags.testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+        QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
         QVERIFY(showWindow());
         QCOMPARE(window_->centralWidget()->size(), QSize(415, 334));
         QCOMPARE(window_->centralWidget()->y(), window_->menuBar()->geometry().bottom() + 1);
@@ -119,8 +125,24 @@ private slots:
         QCOMPARE(window_->size(), window_->minimumSize());
     }
 
-    void shouldOfferEveryMonthPresetToToday()
+    // Both lists are preset from the one date the window was given.
+    void shouldOfferEveryMonthPresetToDate_data()
     {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QString>("preset");
+        QTest::newRow("first entry") << QDate(2002, 1, 1) << u"2002年01月度"_s;
+        QTest::newRow("inside") << QDate(2030, 6, 15) << u"2030年06月度"_s;
+        QTest::newRow("last entry") << QDate(2030, 12, 31) << u"2030年12月度"_s;
+        QTest::newRow("after the list") << QDate(2031, 1, 1) << u"2030年12月度"_s;
+        QTest::newRow("before the list") << QDate(2001, 12, 31) << u"2002年01月度"_s;
+        QTest::newRow("year above 9999") << QDate(12345, 3, 1) << u"2030年12月度"_s;
+    }
+    void shouldOfferEveryMonthPresetToDate()
+    {
+        QFETCH(QDate, today);
+        QFETCH(QString, preset);
+        window_.reset();
+        window_.emplace(platform::CalendarDate{today.year(), today.month(), today.day()});
         for (const QString &name : {u"Combo1"_s, u"Combo2"_s}) {
             const auto *list = child<QComboBox>(name);
             QVERIFY2(list && !list->isEditable(), qPrintable(name));
@@ -128,8 +150,16 @@ private slots:
             for (int i = 0; i < list->count(); ++i)
                 QCOMPARE(list->itemText(i),
                          QDate(2002 + i / 12, i % 12 + 1, 1).toString(u"yyyy年MM月度"_s));
-            QCOMPARE(list->currentText(), QDate::currentDate().toString(u"yyyy年MM月度"_s));
+            QCOMPARE(list->currentText(), preset);
         }
+    }
+
+    void shouldPresetToTodayByDefault()
+    {
+        const auto *list = child<QComboBox>(u"Combo1"_s);
+        const QDate today = QDate::currentDate();
+        if (today.year() >= 2002 && today.year() <= 2030)
+            QCOMPARE(list->currentText(), today.toString(u"yyyy年MM月度"_s));
     }
 
     void shouldBuildFileMenu()
@@ -195,8 +225,10 @@ private slots:
         QTest::addColumn<QString>("folder");
         QTest::newRow("installed")
             << QByteArray("[Orveta]\nKey_Path=/home/user/orveta\n") << u"/home/user/orveta/data"_s;
-        QTest::newRow("three characters")
-            << QByteArray("[Orveta]\nKey_Path=C:\\\n") << u"C:\\/data"_s;
+        QTest::newRow("three characters") << QByteArray("[Orveta]\nKey_Path=/ab\n") << u"/ab/data"_s;
+        // A folder that depends on where the tool was started is no folder.
+        QTest::newRow("relative") << QByteArray("[Orveta]\nKey_Path=orveta\n") << QString();
+        QTest::newRow("windows drive") << QByteArray("[Orveta]\nKey_Path=C:\\\n") << QString();
         QTest::newRow("drive only") << QByteArray("[Orveta]\nKey_Path=C:\n") << QString();
         QTest::newRow("empty value") << QByteArray("[Orveta]\nKey_Path=\n") << QString();
         QTest::newRow("other group")
@@ -219,9 +251,9 @@ private slots:
         window_->hide();
         QVERIFY(showWindow());
         QCOMPARE(label->text(), folder);
-        QVERIFY(folder.isEmpty() || window_->installPath() + u"/data"_s == folder);
+        QVERIFY(folder.isEmpty() || qs(window_->commands().installPath()) + u"/data"_s == folder);
     }
 };
 
-QTEST_MAIN(Form1Test)
-#include "tst_form1.moc"
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"

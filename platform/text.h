@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The program's texts are UTF-16, as the window's texts and Windows' own
+// strings are; the POSIX system calls and the settings file take UTF-8.
+namespace platform {
+
+[[nodiscard]] std::string toUtf8(std::u16string_view text);
+
+// Bytes that are no UTF-8 become U+FFFD.
+[[nodiscard]] std::u16string fromUtf8(std::string_view text);
+
+// "123" for 123, "-5" for -5.
+[[nodiscard]] std::u16string decimalText(long long value);
+
+// The number of characters, counting a surrogate pair as one.
+[[nodiscard]] std::size_t characterCount(std::u16string_view text);
+
+} // namespace platform
