@@ -7,7 +7,10 @@
 #include "platform/messages.h"
 #include "settings/settingsclearing.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
+#include <QFontInfo>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
@@ -245,6 +248,8 @@ public:
         QMessageBox::Icon icon;
         QMessageBox::StandardButtons buttons;
         bool okIsDefault;
+        QStringList buttonTexts; // as a screen reader names them, left to right
+        QString fontFamily;
     };
 
     explicit BoxAnswerer(QList<Qt::Key> keys = {})
@@ -253,9 +258,16 @@ public:
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (!box || !box->isVisible())
                 return;
+            QStringList buttonTexts;
+            for (const QAbstractButton *button : box->buttons()) {
+                QAccessibleInterface *iface
+                    = QAccessible::queryAccessibleInterface(const_cast<QAbstractButton *>(button));
+                buttonTexts << (iface ? iface->text(QAccessible::Name) : button->text());
+            }
             shown.append({box->text(), box->windowTitle(), box->textFormat(), box->icon(),
                           box->standardButtons(),
-                          box->defaultButton() == box->button(QMessageBox::Ok)});
+                          box->defaultButton() == box->button(QMessageBox::Ok), buttonTexts,
+                          QFontInfo(box->font()).family()});
             const Qt::Key key = keys.isEmpty() ? Qt::Key_Escape : keys.takeFirst();
             if (key == Qt::Key_Close)
                 box->close();

@@ -142,8 +142,9 @@ private slots:
             kConfirmed
                 + QList{failure(blocked + u" : "_s + QString::fromLocal8Bit(std::strerror(EPERM)))},
             {}, u"immutable"_s);
-        // A short folder is relative: it is given a data file to lose.
-        for (const QString &path : {QString(), u"ab"_s, u"𠀋𡈽"_s})
+        // A short or relative folder would be taken from the working folder,
+        // which is given a data file to lose.
+        for (const QString &path : {QString(), u"ab"_s, u"𠀋𡈽"_s, u"orveta"_s, u"./orveta"_s})
             row(qPrintable(u"not installed: \""_s + path + u'"'), 200406, 200406, files({200406}),
                 files({200406}), 0, 0, {settings::notInstalledNotice()}, {}, {}, path);
     }

@@ -1,11 +1,22 @@
+#include "shell/qt/application.h"
 #include "shell/qt/messagebox.h"
 #include "testsupport.h"
+
+#include <QFontDatabase>
 
 class MessageBoxTest : public QObject
 {
     Q_OBJECT
 
 private slots:
+    // Set up as the program sets itself up, in a locale that is not Japanese:
+    // the boxes speak Japanese all the same, in the window's face.
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        shell::configureApplication();
+    }
+
     void shouldShowMessageAndReturnAnswer_data()
     {
         QTest::addColumn<bool>("question"); // with OK and Cancel, else a notice with OK
@@ -37,6 +48,11 @@ private slots:
         QCOMPARE(shown.icon, question ? QMessageBox::Question : QMessageBox::Warning);
         QCOMPARE(shown.buttons, question ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok);
         QVERIFY(shown.okIsDefault);
+        const QStringList buttonTexts
+            = question ? QStringList{u"OK"_s, u"キャンセル"_s} : QStringList{u"OK"_s};
+        QCOMPARE(shown.buttonTexts, buttonTexts);
+        QVERIFY2(QFontDatabase::writingSystems(shown.fontFamily).contains(QFontDatabase::Japanese),
+                 qPrintable(shown.fontFamily));
     }
 };
 

@@ -1,6 +1,6 @@
 #include "platform/currentdate.h"
 #include "platform/instancelock.h"
-#include "shell/qt/fonts.h"
+#include "shell/qt/application.h"
 #include "shell/qt/mainwindow.h"
 #include "shell/qt/raisewindow.h"
 
@@ -17,12 +17,7 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("orveta-workdata-delete"));
-    QApplication::setApplicationVersion(QStringLiteral(APP_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("jp.solcana.OrvetaWorkdataDelete"));
-
-    // Message boxes are windows of their own and take the application font.
-    QApplication::setFont(shell::gothicFont(shell::kRegularPoints));
+    shell::configureApplication();
 
     // Both month lists are preset from this one reading of the date.
     shell::MainWindow window(platform::currentLocalDate());
