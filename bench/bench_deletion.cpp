@@ -35,9 +35,9 @@ class ConfirmingWindow final : public deletion::DeletionWindow
 public:
     ConfirmingWindow() = default;
 
-    QString startPeriodText() const override { return u"2002年01月度"_s; }
-    QString endPeriodText() const override { return u"2030年12月度"_s; }
-    void setDeletedCountCaption(const QString &caption) override { caption_ = caption; }
+    std::u16string startPeriodText() const override { return u"2002年01月度"; }
+    std::u16string endPeriodText() const override { return u"2030年12月度"; }
+    void setDeletedCountCaption(const std::u16string &caption) override { caption_ = caption; }
     void focusStartPeriod() override { }
     platform::MessageAnswer showMessage(const platform::Message &) override
     {
@@ -46,7 +46,7 @@ public:
     }
 
 private:
-    QString caption_;
+    std::u16string caption_;
     int messages_ = 0;
 };
 
@@ -72,7 +72,8 @@ DataFolder &dataFolder()
                                O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         deletion::walkRange(200201, 203012, [&](int code) {
             made.codes.push_back(code);
-            made.names.push_back(QFile::encodeName(deletion::dataFilePath(made.installPath, code)));
+            made.names.push_back(QFile::encodeName(
+                QString::fromStdU16String(deletion::dataFilePath(made.installPath.toStdU16String(), code))));
         });
         return made;
     }();
@@ -132,9 +133,9 @@ void checkDeleted(benchmark::State &state, int deleted, std::size_t expected, bo
 void runDeletion(benchmark::State &state, FileSet set)
 {
     const std::vector<const char *> present = presentNames(set);
-    const QString installPath = dataFolder().installPath;
+    const std::u16string installPath = dataFolder().installPath.toStdU16String();
     ConfirmingWindow window;
-    qint16 deletedCount = 0;
+    std::int16_t deletedCount = 0;
     bool first = true;
     for (auto _ : state) {
         state.PauseTiming();
