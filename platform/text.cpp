@@ -7,14 +7,42 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
+bool isHighSurrogate(char32_t c)
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+
+bool isLowSurrogate(char32_t c)
+{
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+void appendUtf8(std::string &out, char32_t c)
+{
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | (c >> 6));
+        out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | (c >> 12));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | (c >> 18));
+        out += char(0x80 | ((c >> 12) & 0x3F));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+}
+
 void appendUtf16(std::u16string &out, char32_t c)
 {
     if (c < 0x10000) {
-        out.push_back(char16_t(c));
+        out += char16_t(c);
     } else {
-        c -= 0x10000;
-        out.push_back(char16_t(0xD800 + (c >> 10)));
-        out.push_back(char16_t(0xDC00 + (c & 0x3FF)));
+        out += char16_t(0xD800 + ((c - 0x10000) >> 10));
+        out += char16_t(0xDC00 + ((c - 0x10000) & 0x3FF));
     }
 }
 
@@ -23,31 +51,14 @@ void appendUtf16(std::u16string &out, char32_t c)
 std::string toUtf8(std::u16string_view text)
 {
     std::string out;
-    out.reserve(text.size() * 3);
+    out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00
-            && text[i + 1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c < 0xE000) {
-            c = kReplacement; // a lone surrogate
-        }
-        if (c < 0x80) {
-            out.push_back(char(c));
-        } else if (c < 0x800) {
-            out.push_back(char(0xC0 | (c >> 6)));
-            out.push_back(char(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(char(0xE0 | (c >> 12)));
-            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(char(0xF0 | (c >> 18)));
-            out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (c & 0x3F)));
-        }
+        if (isHighSurrogate(c) && i + 1 < text.size() && isLowSurrogate(text[i + 1]))
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        else if (isHighSurrogate(c) || isLowSurrogate(c))
+            c = kReplacement; // a lone surrogate has no UTF-8 form
+        appendUtf8(out, c);
     }
     return out;
 }
@@ -56,36 +67,47 @@ std::u16string fromUtf8(std::string_view text)
 {
     std::u16string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        int length = 0;
-        char32_t c = 0;
-        char32_t minimum = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i++]);
         if (lead < 0x80) {
-            out.push_back(lead);
-            ++i;
+            out += char16_t(lead);
             continue;
-        } else if (lead >= 0xC2 && lead < 0xE0) {
-            length = 2, c = lead & 0x1F, minimum = 0x80;
-        } else if (lead >= 0xE0 && lead < 0xF0) {
-            length = 3, c = lead & 0x0F, minimum = 0x800;
-        } else if (lead >= 0xF0 && lead < 0xF5) {
-            length = 4, c = lead & 0x07, minimum = 0x10000;
         }
-        bool valid = length > 0 && i + length <= text.size();
-        for (int k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            c = (c << 6) | (next & 0x3F);
-        }
-        valid = valid && c >= minimum && c <= 0x10FFFF && !(c >= 0xD800 && c < 0xE000);
-        if (valid) {
-            appendUtf16(out, c);
-            i += length;
+        // The second byte's range also rules out overlong forms, surrogates
+        // and code points beyond U+10FFFF.
+        std::size_t length = 0;
+        char32_t c = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            c = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            c = lead & 0x0F;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            c = lead & 0x07;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
         } else {
-            out.push_back(char16_t(kReplacement));
-            ++i;
+            out += char16_t(kReplacement);
+            continue;
         }
+        // A broken sequence becomes one U+FFFD for the bytes that began it,
+        // and decoding goes on at the byte that broke it.
+        std::size_t taken = 1;
+        for (; taken < length && i < text.size(); ++taken, ++i) {
+            const auto next = static_cast<unsigned char>(text[i]);
+            if (next < low || next > high)
+                break;
+            c = (c << 6) | (next & 0x3F);
+            low = 0x80;
+            high = 0xBF;
+        }
+        appendUtf16(out, taken == length ? c : kReplacement);
     }
     return out;
 }
@@ -93,18 +115,18 @@ std::u16string fromUtf8(std::string_view text)
 std::u16string decimalText(long long value)
 {
     char digits[24];
-    const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    return std::u16string(digits, result.ptr);
+    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value);
+    (void)error; // 24 characters hold any long long
+    return std::u16string(digits, end);
 }
 
 std::size_t characterCount(std::u16string_view text)
 {
     std::size_t count = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        ++count;
-        if (text[i] >= 0xD800 && text[i] < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00
-            && text[i + 1] < 0xE000)
+        if (isHighSurrogate(text[i]) && i + 1 < text.size() && isLowSurrogate(text[i + 1]))
             ++i;
+        ++count;
     }
     return count;
 }

@@ -4,6 +4,7 @@
 // own, a stand-in for the main window and an answer for real message boxes.
 
 #include "deletion/deletionrun.h"
+#include "filesupport.h"
 #include "platform/messages.h"
 #include "settings/settingsclearing.h"
 
@@ -65,97 +66,12 @@ inline char *toString(const std::u16string &text)
 }
 } // namespace QTest
 
-[[nodiscard]] inline bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
-[[nodiscard]] inline QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Everything a folder holds, hidden entries included, by name.
-[[nodiscard]] inline QStringList folderEntries(const QString &path)
-{
-    return QDir(path).entryList(
-        QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
-
 // The permission bits of a file, or ~0 when there is none.
 [[nodiscard]] inline mode_t fileMode(const QString &path)
 {
     struct stat info = {};
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : ~0u;
 }
-
-// Sets or unsets one environment variable for as long as it lives.
-class ScopedEnvironment final
-{
-public:
-    ScopedEnvironment(const char *name, const std::optional<QByteArray> &value)
-        : name_(name)
-        , old_(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt)
-    {
-        set(value);
-    }
-    ~ScopedEnvironment() { set(old_); }
-    Q_DISABLE_COPY_MOVE(ScopedEnvironment)
-
-private:
-    void set(const std::optional<QByteArray> &value) const
-    {
-        value ? qputenv(name_, *value) : qunsetenv(name_);
-    }
-
-    const char *name_;
-    const std::optional<QByteArray> old_;
-};
-
-// A configuration folder of its own, so that no test reads or changes the
-// user's real KORVEL.ini.
-struct TemporaryConfig
-{
-    QString iniPath() const { return dir.filePath(u"KORVEL.ini"_s); }
-
-    QTemporaryDir dir;
-    ScopedEnvironment variable{"XDG_CONFIG_HOME", QFile::encodeName(dir.path())};
-};
-
-// Gives a file or folder an attribute such as FS_IMMUTABLE_FL or
-// FS_APPEND_FL, which binds root too where permission bits would not, and
-// takes it away again on destruction.
-class AttributeGuard final
-{
-public:
-    AttributeGuard(const QString &path, int attribute)
-        : path_(QFile::encodeName(path))
-        , attribute_(attribute)
-        , set_(change(true))
-    {
-    }
-    ~AttributeGuard() { QVERIFY2(!set_ || change(false), path_.constData()); }
-    Q_DISABLE_COPY_MOVE(AttributeGuard)
-
-    [[nodiscard]] bool isSet() const { return set_; }
-
-private:
-    [[nodiscard]] bool change(bool on) const
-    {
-        const int fd = ::open(path_.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        int flags = 0;
-        bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-        flags = on ? flags | attribute_ : flags & ~attribute_;
-        done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-        return ::close(fd) == 0 && done;
-    }
-
-    const QByteArray path_;
-    const int attribute_;
-    const bool set_;
-};
 
 enum class LockKind { FlockExclusive, FlockShared, PosixWrite, PosixRead, OfdWrite };
 

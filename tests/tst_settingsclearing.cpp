@@ -18,9 +18,7 @@ const Message kNothingRegistered{u"レジストリ情報の登録がありませ
 const Message kCleared{u"レジストリ情報を削除しました。", kTitle, MessageIcon::Exclamation,
                        MessageButtons::Ok};
 
-// GKeyFile's own way of writing (it puts a blank line between a group's
-// comment and its header), so that a rewrite may drop the two lines and
-// nothing else.
+// A clearing drops the two lines and nothing else.
 const QByteArray kStored = "# comment\n\n[General]\nA=1\n\n# about ORVETA\n\n[Orveta]\n"
                            "Key_Path=/opt/orveta\nPass_Wd=x\nOther=日本語\n\n[Z]\nB=a,b\\c\n";
 const QByteArray kCleaned = "# comment\n\n[General]\nA=1\n\n# about ORVETA\n\n[Orveta]\n"
@@ -56,14 +54,14 @@ private slots:
         QTest::addColumn<Clearing>("clearing");
         QTest::newRow("folder and password") << Clearing{
             kStored, kCleaned, kConfirmed + QList{kCleared}, {}, QList{std::u16string()}};
-        // GKeyFile reads the last of two Key_Path lines and removes only that
-        // one: the folder left behind is read again and shown.
-        QTest::newRow("folder still stored")
-            << Clearing{"[Orveta]\nKey_Path=/srv/old\nKey_Path=/opt/orveta\nPass_Wd=x\n",
-                        "[Orveta]\nKey_Path=/srv/old\n",
+        // Both lines of a folder stored twice go: none is left to be read
+        // again and have its data files deleted by the next OK.
+        QTest::newRow("folder stored twice")
+            << Clearing{"[Orveta]\r\nKey_Path=/srv/old\r\nKey_Path=/opt/orveta\r\nPass_Wd=x\r\n",
+                        "[Orveta]\r\n",
                         kConfirmed + QList{kCleared},
-                        u"/srv/old",
-                        {std::u16string(), u"/srv/old/data"}};
+                        {},
+                        {std::u16string()}};
         QTest::newRow("cancelled first") << Clearing{kStored, kStored, kConfirmed.mid(0, 1),
                                                      kFolder, {},      {MessageAnswer::Cancel}};
         QTest::newRow("cancelled second") << Clearing{

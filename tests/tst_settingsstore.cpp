@@ -1,97 +1,141 @@
 #include "platform/settingsstore.h"
-#include "settings/productsettings.h"
-#include "testsupport.h"
+#include "platform/text.h"
+#include "filesupport.h"
 
 #include <QFileInfo>
 #include <QScopeGuard>
+
+#include <chrono>
+#include <future>
+#include <sys/xattr.h>
 
 using Outcome = platform::SettingDeletion::Outcome;
 
 namespace {
 
-// GKeyFile's own way of writing: what a delete must give back untouched.
-const QByteArray kStored = "# written by ORVETA\n\n[Other]\nKey_Path=/elsewhere\n\n"
-                           "[Orveta]\nKey_Path=/home/a,b\n# the password stays\n"
-                           "Pass_Wd=C:\\ORVETA\\x\nName=勤務データ\n";
+const QByteArray kStored = "# written by ORVETA\n[Other]\nKey_Path=/elsewhere\n\n"
+                           "[Orveta]\nKey_Path=/home/u/勤務データ\n# kept\nPass_Wd=C:\\x\nName=n";
+const QByteArray kWithoutKeyPath = "# written by ORVETA\n[Other]\nKey_Path=/elsewhere\n\n"
+                                   "[Orveta]\n# kept\nPass_Wd=C:\\x\nName=n";
+const QByteArray kCleared = "# written by ORVETA\n[Other]\nKey_Path=/elsewhere\n\n"
+                            "[Orveta]\n# kept\nName=n";
+constexpr uid_t kNobody = 65534;
 
-QString read(const QString &section, const QString &key)
+QString read(std::u16string_view key = u"Key_Path")
 {
-    return platform::readSetting(u"KORVEL"_s, section, key);
+    return QString::fromStdU16String(platform::readSetting(u"KORVEL", u"Orveta", key));
 }
 
-platform::SettingDeletion remove(const QString &section, const QString &key)
+platform::SettingDeletion remove(std::u16string_view key = u"Key_Path")
 {
-    return platform::deleteSetting(u"KORVEL"_s, section, key);
+    return platform::deleteSetting(u"KORVEL", u"Orveta", key);
+}
+
+// Runs call on a thread of its own. Should it still wait after a few
+// seconds, opening the FIFO at fifo for writing ends the wait, and the
+// answer is nullopt.
+template<typename Call>
+std::optional<std::invoke_result_t<Call>> withoutWaiting(const QString &fifo, Call call)
+{
+    auto running = std::async(std::launch::async, call);
+    if (running.wait_for(std::chrono::seconds(5)) == std::future_status::ready)
+        return running.get();
+    ::close(::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK));
+    running.wait();
+    return std::nullopt;
 }
 
 } // namespace
+
+enum class Place { Nothing, Fifo, Folder, DanglingLink, LinkToFifo };
+
+// How a file is set up for a deletion and what is to become of it.
+struct Setup
+{
+    uid_t owner = 0; // of the file
+    std::optional<gid_t> group = std::nullopt; // the file's group, when not the owner's id
+    bool asOwner = false; // delete in a child process running as the owner
+    mode_t mode = 0640;
+    mode_t folderMode = 0700;
+    int fileAttribute = 0;
+    int folderAttribute = 0;
+    bool hardLink = false;
+    Outcome outcome = Outcome::Deleted;
+    bool replaced = true; // a new inode, else the same one written in place
+};
+Q_DECLARE_METATYPE(Setup)
 
 class SettingsStoreTest : public QObject
 {
     Q_OBJECT
 
 private slots:
-    // Reading never changes the file; where nothing is read, deleting finds
-    // nothing either and leaves the file alone just the same.
-    void shouldReadRawValue_data()
+    void shouldFindNothingWithoutRegularFile_data()
     {
-        QTest::addColumn<QByteArray>("content"); // null: no file at all
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
-        const QByteArray handWritten
-            = "# ORVETA\n[Other]\nKey_Path=/elsewhere\n# folder\n"
-              "[Orveta]\n# folder\nKey_Path=/home/a,b\n"
-              "Pass_Wd=C:\\ORVETA\\x\nData=C:\\new\\s\n\n\nName=勤務データ\n";
-        const auto row = [&](const char *name, const QString &section, const QString &key,
-                             const QString &value, const char *content = nullptr) {
-            QTest::newRow(name) << (content ? QByteArray(content) : handWritten) << section << key
-                                << value;
-        };
-        row("commas", u"Orveta"_s, u"Key_Path"_s, u"/home/a,b"_s);
-        row("backslashes", u"Orveta"_s, u"Pass_Wd"_s, uR"(C:\ORVETA\x)"_s);
-        row("escape-like backslashes", u"Orveta"_s, u"Data"_s, uR"(C:\new\s)"_s);
-        row("japanese", u"Orveta"_s, u"Name"_s, u"勤務データ"_s);
-        row("other group", u"Other"_s, u"Key_Path"_s, u"/elsewhere"_s);
-        row("group first", u"Orveta"_s, u"Key_Path"_s, u"/home/a,b"_s,
-            "[Orveta]\nKey_Path=/home/a,b\n[Other]\nKey_Path=/elsewhere\n");
-        row("no key", u"Orveta"_s, u"Missing"_s, {});
-        row("no group", u"Absent"_s, u"Key_Path"_s, {});
-        QTest::newRow("no file") << QByteArray() << u"Orveta"_s << u"Key_Path"_s << QString();
-        row("semicolon comment", u"Orveta"_s, u"Key_Path"_s, {},
-            "[Orveta]\n; folder\nKey_Path=/x\n");
-        row("garbage", u"Orveta"_s, u"Key_Path"_s, {}, "[Orveta]\nKey_Path=/x\nnot a setting\n");
-        row("no group header", u"Orveta"_s, u"Key_Path"_s, {},
-            "Key_Path=/x\n[Orveta]\nKey_Path=/x\n");
+        QTest::addColumn<Place>("place");
+        QTest::newRow("no file") << Place::Nothing;
+        QTest::newRow("FIFO") << Place::Fifo;
+        QTest::newRow("folder") << Place::Folder;
+        QTest::newRow("dangling link") << Place::DanglingLink;
+        QTest::newRow("link to a FIFO") << Place::LinkToFifo;
     }
-    void shouldReadRawValue()
+    void shouldFindNothingWithoutRegularFile()
     {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, section);
-        QFETCH(QString, key);
-        QFETCH(QString, value);
+        QFETCH(Place, place);
         const TemporaryConfig config;
-        // An old modification time, so that any rewrite shows.
-        const QDateTime oldTime(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
-        QFile file(config.iniPath());
-        QVERIFY(content.isNull()
-                || (file.open(QIODevice::WriteOnly) && file.write(content) == content.size()
-                    && file.flush() && file.setFileTime(oldTime, QFile::FileModificationTime)));
-        const auto verifyUntouched = [&] {
-            QCOMPARE(readFile(config.iniPath()), content);
-            QCOMPARE(folderEntries(config.dir.path()),
-                     content.isNull() ? QStringList() : QStringList{u"KORVEL.ini"_s});
-            QVERIFY(content.isNull() || QFileInfo(config.iniPath()).lastModified() == oldTime);
-        };
+        const QString fifo = config.dir.filePath(u"fifo"_s);
+        const QByteArray path = QFile::encodeName(config.iniPath());
+        QVERIFY(place == Place::Nothing || place == Place::DanglingLink
+                || ::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        QVERIFY(place != Place::Fifo || ::rename(QFile::encodeName(fifo).constData(), path) == 0);
+        QVERIFY(place != Place::Folder || ::mkdir(path.constData(), 0700) == 0);
+        QVERIFY(place != Place::DanglingLink || ::symlink("absent.ini", path.constData()) == 0);
+        QVERIFY(place != Place::LinkToFifo || ::symlink("fifo", path.constData()) == 0);
+        const QStringList entries = folderEntries(config.dir.path());
 
-        QCOMPARE(read(section, key), value);
-        verifyUntouched();
-        if (!value.isEmpty() || QTest::currentTestFailed())
-            return;
-        const platform::SettingDeletion result = remove(section, key);
-        QCOMPARE(result.outcome, Outcome::NotFound);
-        QCOMPARE(result.storePath, config.iniPath());
-        verifyUntouched();
+        const auto value = withoutWaiting(config.iniPath(), [] { return read(); });
+        QVERIFY2(value, "reading waited for a writer");
+        QCOMPARE(*value, QString());
+        const auto deletion = withoutWaiting(config.iniPath(), [] { return remove(); });
+        QVERIFY2(deletion, "deleting waited for a writer");
+        QCOMPARE(deletion->outcome, Outcome::NotFound);
+        QCOMPARE(QString::fromStdU16String(deletion->storePath), config.iniPath());
+        QCOMPARE(folderEntries(config.dir.path()), entries);
+    }
+
+    void shouldClearKeysKeepingTheRest_data()
+    {
+        QTest::addColumn<bool>("throughLink"); // KORVEL.ini links to real/KORVEL.ini
+        QTest::addColumn<int>("mode");
+        QTest::newRow("file") << false << 0640;
+        QTest::newRow("symbolic link") << true << 0604;
+    }
+    void shouldClearKeysKeepingTheRest()
+    {
+        QFETCH(bool, throughLink);
+        QFETCH(int, mode);
+        const TemporaryConfig config;
+        const QString file
+            = throughLink ? config.dir.filePath(u"real/KORVEL.ini"_s) : config.iniPath();
+        QVERIFY(!throughLink
+                || (QDir(config.dir.path()).mkdir(u"real"_s)
+                    && QFile::link(u"real/KORVEL.ini"_s, config.iniPath())));
+        QVERIFY(writeFile(file, kStored)
+                && ::chmod(QFile::encodeName(file).constData(), mode) == 0);
+
+        QCOMPARE(read(), u"/home/u/勤務データ"_s);
+        QCOMPARE(read(u"Pass_Wd"), uR"(C:\x)"_s);
+        for (const std::u16string_view key : {u"Key_Path", u"Pass_Wd"}) {
+            const platform::SettingDeletion result = remove(key);
+            QCOMPARE(result.outcome, Outcome::Deleted);
+            QCOMPARE(QString::fromStdU16String(result.storePath), config.iniPath());
+        }
+        QCOMPARE(readFile(file), kCleared);
+        QCOMPARE(statOf(file).st_mode & 07777, mode_t(mode));
+        QCOMPARE(QFileInfo(config.iniPath()).isSymLink(), throughLink);
+        QCOMPARE(folderEntries(QFileInfo(file).path()), QStringList{u"KORVEL.ini"_s});
+        QCOMPARE(read(), QString());
+        QCOMPARE(remove().outcome, Outcome::NotFound);
     }
 
     void shouldFallBackToHomeConfig_data()
@@ -116,103 +160,106 @@ private slots:
         QVERIFY(writeFile(u"relative/KORVEL.ini"_s, "[Orveta]\nKey_Path=/decoy\n"));
         QVERIFY(writeFile(u".config/KORVEL.ini"_s, "[Orveta]\nKey_Path=/home/u/orveta\n"));
 
-        QCOMPARE(platform::settingsStorePath(u"KORVEL"_s), home.path() + u"/.config/KORVEL.ini"_s);
-        QCOMPARE(settings::readInstallPath(), u"/home/u/orveta"_s);
+        QCOMPARE(QString::fromStdU16String(platform::settingsStorePath(u"KORVEL", u"Orveta")),
+                 home.path() + u"/.config/KORVEL.ini"_s);
+        QCOMPARE(read(), u"/home/u/orveta"_s);
     }
 
-    void shouldDeleteOnlyThatKey_data()
+    // A new file renamed over the old one where that loses nothing, else the
+    // old file written in place; never a change where writing is forbidden.
+    void shouldReplaceOrRewriteInPlace_data()
     {
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QByteArray>("line"); // the line that goes
-        QTest::addColumn<bool>("throughLink"); // KORVEL.ini links to real/KORVEL.ini
-        QTest::newRow("first key of group")
-            << u"Orveta"_s << u"Key_Path"_s << QByteArray("Key_Path=/home/a,b\n") << false;
-        QTest::newRow("last key of file")
-            << u"Orveta"_s << u"Name"_s << QByteArray("Name=勤務データ\n") << false;
-        QTest::newRow("same key in other group")
-            << u"Other"_s << u"Key_Path"_s << QByteArray("Key_Path=/elsewhere\n") << false;
-        QTest::newRow("symbolic link")
-            << u"Orveta"_s << u"Name"_s << QByteArray("Name=勤務データ\n") << true;
+        QTest::addColumn<Setup>("setup");
+        const auto row = [](const char *name, const Setup &setup) { QTest::newRow(name) << setup; };
+        row("own file", {});
+        row("read-only file, root", {.mode = 0444});
+        row("other group, root", {.group = kNobody});
+        row("read-only folder, root", {.folderAttribute = FS_IMMUTABLE_FL, .replaced = false});
+        row("hard link", {.hardLink = true, .replaced = false});
+        row("other user's file, root", {.owner = kNobody, .replaced = false});
+        row("user's file", {.owner = kNobody, .asOwner = true, .folderMode = 0777});
+        row("user's file, root's folder",
+            {.owner = kNobody, .asOwner = true, .folderMode = 0755, .replaced = false});
+        row("user's read-only file", {.owner = kNobody,
+                                      .asOwner = true,
+                                      .mode = 0444,
+                                      .folderMode = 0777,
+                                      .outcome = Outcome::NotWritable,
+                                      .replaced = false});
+        row("user's unreadable file", {.owner = kNobody,
+                                       .asOwner = true,
+                                       .mode = 0200,
+                                       .folderMode = 0777,
+                                       .outcome = Outcome::NotWritable,
+                                       .replaced = false});
+        row("immutable file",
+            {.fileAttribute = FS_IMMUTABLE_FL, .outcome = Outcome::NotWritable, .replaced = false});
+        // Passes the write check; the rename fails.
+        row("append-only file",
+            {.fileAttribute = FS_APPEND_FL, .outcome = Outcome::NotWritable, .replaced = false});
+        // Passes the write check; opening for a write in place fails.
+        row("append-only hard link", {.fileAttribute = FS_APPEND_FL,
+                                      .hardLink = true,
+                                      .outcome = Outcome::NotWritable,
+                                      .replaced = false});
     }
-    void shouldDeleteOnlyThatKey()
+    void shouldReplaceOrRewriteInPlace()
     {
-        QFETCH(QString, section);
-        QFETCH(QString, key);
-        QFETCH(QByteArray, line);
-        QFETCH(bool, throughLink);
+        QFETCH(Setup, setup);
+        if (::geteuid() != 0)
+            QSKIP("hands files to another user and sets attributes, which takes root");
         const TemporaryConfig config;
-        const QString file
-            = throughLink ? config.dir.filePath(u"real/KORVEL.ini"_s) : config.iniPath();
-        QVERIFY(!throughLink
-                || (QDir(config.dir.path()).mkdir(u"real"_s)
-                    && QFile::link(u"real/KORVEL.ini"_s, config.iniPath())));
-        QVERIFY(writeFile(file, kStored)
-                && QFile::setPermissions(file,
-                                         QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
-
-        const platform::SettingDeletion result = remove(section, key);
-        QCOMPARE(result.outcome, Outcome::Deleted);
-        QCOMPARE(result.storePath, config.iniPath());
-        QCOMPARE(readFile(file), QByteArray(kStored).replace(line, ""));
-        QCOMPARE(fileMode(file), mode_t(0640));
-        QCOMPARE(QFileInfo(config.iniPath()).isSymLink(), throughLink);
-        // No temporary copy is left behind.
-        QCOMPARE(folderEntries(QFileInfo(file).path()), QStringList{u"KORVEL.ini"_s});
-        QCOMPARE(read(section, key), QString());
-        QCOMPARE(remove(section, key).outcome, Outcome::NotFound);
-    }
-
-    void shouldReportUnwritableStore_data()
-    {
-        QTest::addColumn<bool>("onFolder"); // else on the file itself
-        QTest::addColumn<int>("attribute");
-        QTest::newRow("immutable file") << false << int(FS_IMMUTABLE_FL);
-        // Passes the write check, so the replacement itself fails.
-        QTest::newRow("append-only file") << false << int(FS_APPEND_FL);
-        QTest::newRow("immutable folder") << true << int(FS_IMMUTABLE_FL);
-    }
-    void shouldReportUnwritableStore()
-    {
-        QFETCH(bool, onFolder);
-        QFETCH(int, attribute);
-        const TemporaryConfig config;
+        const QByteArray ini = QFile::encodeName(config.iniPath());
+        const QString link = config.dir.filePath(u"linked.ini"_s);
         QVERIFY(writeFile(config.iniPath(), kStored));
-        const AttributeGuard guard(onFolder ? config.dir.path() : config.iniPath(), attribute);
-        if (!guard.isSet())
+        QVERIFY(::chown(ini.constData(), setup.owner, setup.group.value_or(setup.owner)) == 0
+                && ::chmod(ini.constData(), setup.mode) == 0
+                && ::chmod(QFile::encodeName(config.dir.path()).constData(), setup.folderMode)
+                       == 0);
+        QVERIFY(!setup.hardLink
+                || ::link(ini.constData(), QFile::encodeName(link).constData()) == 0);
+        const bool tagged = ::setxattr(ini.constData(), "user.origin", "ORVETA", 6, 0) == 0;
+        const AttributeGuard fileAttribute(config.iniPath(), setup.fileAttribute);
+        const AttributeGuard folderAttribute(config.dir.path(), setup.folderAttribute);
+        if (!fileAttribute.isSet() || !folderAttribute.isSet())
             QSKIP("this file system does not take the immutable and append-only attributes");
+        const struct stat before = statOf(config.iniPath());
+        const QStringList entries = folderEntries(config.dir.path());
 
-        const platform::SettingDeletion result = remove(u"Orveta"_s, u"Key_Path"_s);
-        QCOMPARE(result.outcome, Outcome::NotWritable);
-        QVERIFY(!result.reason.isEmpty());
-        QCOMPARE(readFile(config.iniPath()), kStored);
-        QCOMPARE(folderEntries(config.dir.path()), QStringList{u"KORVEL.ini"_s});
-    }
+        platform::SettingDeletion result;
+        if (setup.asOwner) {
+            // The outcome's number, then the reason; nothing when the folder
+            // is out of the user's reach.
+            const QByteArray folder = QFile::encodeName(config.dir.path());
+            const std::optional<std::string> reported = runAsUser(setup.owner, [&] {
+                if (::access(folder.constData(), X_OK) != 0)
+                    return std::string();
+                const platform::SettingDeletion deletion = remove();
+                return std::to_string(int(deletion.outcome)) + platform::toUtf8(deletion.reason);
+            });
+            if (!reported || reported->empty())
+                QSKIP("cannot act as another user in this temporary folder");
+            result.outcome = Outcome(reported->front() - '0');
+            result.reason = platform::fromUtf8(reported->substr(1));
+        } else {
+            result = remove();
+        }
 
-    void shouldTellWhetherInstalled_data()
-    {
-        QTest::addColumn<QString>("installPath");
-        QTest::addColumn<bool>("installed");
-        QTest::newRow("empty") << QString() << false;
-        QTest::newRow("drive") << u"C:"_s << false;
-        QTest::newRow("three") << u"abc"_s << true;
-        QTest::newRow("two beyond the basic plane") << u"\U00020000\U00020000"_s << false;
-        QTest::newRow("three beyond the basic plane")
-            << u"\U00020000\U00020000\U00020000"_s << true;
-    }
-    void shouldTellWhetherInstalled()
-    {
-        QFETCH(QString, installPath);
-        QFETCH(bool, installed);
-        QCOMPARE(settings::isInstalled(installPath), installed);
-    }
-
-    void shouldNoticeNotInstalled()
-    {
-        QCOMPARE(settings::notInstalledNotice(),
-                 (Message{u"ORVETAがｲﾝｽﾄｰﾙされていないか、ORVETAを      \r"
-                          u"一度も起動していない可能性があります。\r\r中止します・・・・・"_s,
-                          u"勤務ﾃﾞｰﾀ削除"_s, MessageIcon::Exclamation, MessageButtons::Ok}));
+        QCOMPARE(result.outcome, setup.outcome);
+        QCOMPARE(result.reason.empty(), setup.outcome != Outcome::NotWritable);
+        const QByteArray expected = setup.outcome == Outcome::Deleted ? kWithoutKeyPath : kStored;
+        QCOMPARE(readFile(config.iniPath()), expected);
+        QVERIFY(!setup.hardLink || readFile(link) == expected);
+        const struct stat after = statOf(config.iniPath());
+        QCOMPARE(after.st_ino != before.st_ino, setup.replaced);
+        QCOMPARE(after.st_uid, before.st_uid);
+        QCOMPARE(after.st_gid, before.st_gid);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_nlink, before.st_nlink);
+        char origin[8] = {};
+        QVERIFY(!tagged || ::getxattr(ini.constData(), "user.origin", origin, sizeof origin) == 6);
+        QCOMPARE(origin, tagged ? "ORVETA" : "");
+        QCOMPARE(folderEntries(config.dir.path()), entries);
     }
 };
 

@@ -1,0 +1,146 @@
+#pragma once
+
+// Files, folders, environment and users of the tests own.
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <functional>
+#include <grp.h>
+#include <linux/fs.h>
+#include <optional>
+#include <string>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+[[nodiscard]] inline bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+[[nodiscard]] inline QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Everything a folder holds, hidden entries included, by name.
+[[nodiscard]] inline QStringList folderEntries(const QString &path)
+{
+    return QDir(path).entryList(
+        QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+[[nodiscard]] inline struct stat statOf(const QString &path)
+{
+    struct stat info = {};
+    ::lstat(QFile::encodeName(path).constData(), &info);
+    return info;
+}
+
+// Sets or unsets one environment variable for as long as it lives.
+class ScopedEnvironment final
+{
+public:
+    ScopedEnvironment(const char *name, const std::optional<QByteArray> &value)
+        : name_(name)
+        , old_(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt)
+    {
+        set(value);
+    }
+    ~ScopedEnvironment() { set(old_); }
+    Q_DISABLE_COPY_MOVE(ScopedEnvironment)
+
+private:
+    void set(const std::optional<QByteArray> &value) const
+    {
+        value ? qputenv(name_, *value) : qunsetenv(name_);
+    }
+
+    const char *name_;
+    const std::optional<QByteArray> old_;
+};
+
+// A configuration folder of its own, so that no test reads or changes the
+// user's real KORVEL.ini.
+struct TemporaryConfig
+{
+    QString iniPath() const { return dir.filePath(u"KORVEL.ini"_s); }
+
+    QTemporaryDir dir;
+    ScopedEnvironment variable{"XDG_CONFIG_HOME", QFile::encodeName(dir.path())};
+};
+
+// Gives a file or folder an attribute such as FS_IMMUTABLE_FL or
+// FS_APPEND_FL, which binds root too, for as long as it lives. Attribute 0
+// sets nothing.
+class AttributeGuard final
+{
+public:
+    AttributeGuard(const QString &path, int attribute)
+        : path_(QFile::encodeName(path))
+        , attribute_(attribute)
+        , set_(attribute == 0 || change(true))
+    {
+    }
+    ~AttributeGuard() { QVERIFY2(attribute_ == 0 || !set_ || change(false), path_.constData()); }
+    Q_DISABLE_COPY_MOVE(AttributeGuard)
+
+    [[nodiscard]] bool isSet() const { return set_; }
+
+private:
+    [[nodiscard]] bool change(bool on) const
+    {
+        const int fd = ::open(path_.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        int flags = 0;
+        bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        flags = on ? flags | attribute_ : flags & ~attribute_;
+        done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        return ::close(fd) == 0 && done;
+    }
+
+    const QByteArray path_;
+    const int attribute_;
+    const bool set_;
+};
+
+// Runs call in a child process as user and group id, without supplementary
+// groups, and returns what it returned; nullopt when the child could not
+// become that user (only root can).
+[[nodiscard]] inline std::optional<std::string> runAsUser(uid_t id,
+                                                          const std::function<std::string()> &call)
+{
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC) != 0)
+        return std::nullopt;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipe[0]);
+        if (::setgroups(0, nullptr) != 0 || ::setresgid(id, id, id) != 0
+            || ::setresuid(id, id, id) != 0)
+            ::_exit(1);
+        const std::string output = call();
+        const bool written
+            = ::write(pipe[1], output.data(), output.size()) == ssize_t(output.size());
+        ::_exit(written ? 0 : 1);
+    }
+    ::close(pipe[1]);
+    std::string output;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(pipe[0], buffer, sizeof buffer)) > 0;)
+        output.append(buffer, std::size_t(n));
+    ::close(pipe[0]);
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)
+        || WEXITSTATUS(status) != 0)
+        return std::nullopt;
+    return output;
+}
