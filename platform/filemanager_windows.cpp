@@ -1,7 +1,7 @@
 #include "platform/filemanager.h"
 
 #include <windows.h>
-
+// shellapi.h builds on windows.h
 #include <shellapi.h>
 
 namespace platform {

@@ -40,7 +40,7 @@ bool isAbsolutePath(std::u16string_view path)
     // "\\server\share...", the separators in either direction; this also
     // takes in "\\?\" and "\\.\" paths.
     return path.size() >= 3 && isSeparator(path[0]) && isSeparator(path[1])
-        && !isSeparator(path[2]);
+           && !isSeparator(path[2]);
 }
 
 bool isFreeRegularFile(const std::u16string &path)
@@ -56,8 +56,8 @@ bool isFreeRegularFile(const std::u16string &path)
     BY_HANDLE_FILE_INFORMATION information = {};
     // A device such as NUL opens too, but is no file on a disk.
     const bool present = ::GetFileType(file) == FILE_TYPE_DISK
-        && ::GetFileInformationByHandle(file, &information)
-        && (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+                         && ::GetFileInformationByHandle(file, &information)
+                         && (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
     ::CloseHandle(file);
     return present;
 }

@@ -63,9 +63,8 @@ SettingDeletion deleteSetting(std::u16string_view application, std::u16string_vi
 {
     SettingDeletion result;
     result.storePath = settingsStorePath(application, section);
-    const LSTATUS status = ::RegDeleteKeyValueW(HKEY_CURRENT_USER,
-                                                wide(sectionKey(application, section)),
-                                                wide(std::u16string(key)));
+    const LSTATUS status = ::RegDeleteKeyValueW(
+        HKEY_CURRENT_USER, wide(sectionKey(application, section)), wide(std::u16string(key)));
     if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND) {
         result.outcome = SettingDeletion::Outcome::NotFound;
     } else if (status != ERROR_SUCCESS) {

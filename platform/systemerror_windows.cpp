@@ -7,10 +7,9 @@ namespace platform {
 std::u16string systemErrorText(DWORD error)
 {
     wchar_t *buffer = nullptr;
-    const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS
-                                              | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                                          nullptr, error, 0, reinterpret_cast<wchar_t *>(&buffer),
-                                          0, nullptr);
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+        nullptr, error, 0, reinterpret_cast<wchar_t *>(&buffer), 0, nullptr);
     std::u16string text;
     if (buffer) {
         text.assign(reinterpret_cast<const char16_t *>(buffer), length);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-
 #include <windows.h>
 
 // What the Windows implementations of the platform headers share.
