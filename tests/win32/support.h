@@ -46,27 +46,18 @@ inline bool setReadOnly(const std::u16string &path)
     return ::SetFileAttributesW(wide(path), FILE_ATTRIBUTE_READONLY);
 }
 
-// A folder of the test's own, gone again with everything in it, read-only
-// files too, when the test ends.
+// A folder made afresh for a test and gone again, read-only files and all,
+// when the test ends.
 class TemporaryFolder final
 {
 public:
-    // A fresh folder in the user's temporary folder.
-    TemporaryFolder()
-    {
-        wchar_t temporary[MAX_PATH + 1] = {};
-        ::GetTempPathW(MAX_PATH + 1, temporary);
-        path_ = reinterpret_cast<const char16_t *>(temporary);
-        path_ += u"orveta-test-" + processNumber() + u'-' + platform::decimalText(++count());
-        create();
-    }
-    // The folder at path, made afresh.
     explicit TemporaryFolder(std::u16string path)
         : path_(std::move(path))
     {
-        create();
+        removeAll();
+        ::CreateDirectoryW(wide(path_), nullptr);
     }
-    ~TemporaryFolder() { removeAll(path_); }
+    ~TemporaryFolder() { removeAll(); }
     TemporaryFolder(const TemporaryFolder &) = delete;
     TemporaryFolder &operator=(const TemporaryFolder &) = delete;
 
@@ -76,46 +67,33 @@ public:
         return path_ + u'\\' + std::u16string(name);
     }
 
-    static void removeAll(const std::u16string &path)
+private:
+    void removeAll()
     {
         std::error_code error;
-        const std::filesystem::path folder(path);
+        const std::filesystem::path folder(path_);
         for (const auto &entry : std::filesystem::recursive_directory_iterator(folder, error))
             ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
         std::filesystem::remove_all(folder, error);
     }
 
-private:
-    static int &count()
-    {
-        static int made = 0;
-        return made;
-    }
-    void create()
-    {
-        removeAll(path_);
-        ::CreateDirectoryW(wide(path_), nullptr);
-    }
-
     std::u16string path_;
 };
 
-// Another process holding a file open with the sharing given, one of
-// "none", "read", "readwrite" and "all", until it is destroyed.
+// Another process holding a file open with the sharing given ("none",
+// "read", "readwrite" or "all") until it is destroyed.
 class FileHolder final
 {
 public:
     FileHolder(const std::u16string &path, std::u16string_view sharing)
     {
+        // The holder says "ready" once it has the file, and lets go when its
+        // input ends.
         SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
         HANDLE childInput = nullptr;
         HANDLE childOutput = nullptr;
-        if (!::CreatePipe(&childInput, &input_, &inheritable, 0))
-            return;
-        if (!::CreatePipe(&output_, &childOutput, &inheritable, 0)) {
-            ::CloseHandle(childInput);
-            return;
-        }
+        ::CreatePipe(&childInput, &input_, &inheritable, 0);
+        ::CreatePipe(&output_, &childOutput, &inheritable, 0);
         ::SetHandleInformation(input_, HANDLE_FLAG_INHERIT, 0);
         ::SetHandleInformation(output_, HANDLE_FLAG_INHERIT, 0);
 
@@ -135,43 +113,36 @@ public:
         }
         ::CloseHandle(childInput);
         ::CloseHandle(childOutput);
-        if (process_)
-            ready_ = readLine().starts_with("ready");
+
+        std::string answer;
+        char c = 0;
+        DWORD read = 0;
+        while (process_ && ::ReadFile(output_, &c, 1, &read, nullptr) && read == 1 && c != '\n')
+            answer += c;
+        ready_ = answer.starts_with("ready");
     }
     ~FileHolder()
     {
-        // Closing its input tells the holder to let go.
-        if (input_)
-            ::CloseHandle(input_);
+        ::CloseHandle(input_);
         if (process_) {
             ::WaitForSingleObject(process_, 10'000);
             ::CloseHandle(process_);
         }
-        if (output_)
-            ::CloseHandle(output_);
+        ::CloseHandle(output_);
     }
     FileHolder(const FileHolder &) = delete;
     FileHolder &operator=(const FileHolder &) = delete;
 
-    // True once the holder has the file open.
     [[nodiscard]] bool ready() const { return ready_; }
 
 private:
+    // Built beside the test programs.
     static std::u16string holderProgram()
     {
         wchar_t self[MAX_PATH + 1] = {};
         ::GetModuleFileNameW(nullptr, self, MAX_PATH + 1);
-        std::u16string path = reinterpret_cast<const char16_t *>(self);
+        const std::u16string path = reinterpret_cast<const char16_t *>(self);
         return path.substr(0, path.find_last_of(u'\\') + 1) + u"fileholder.exe";
-    }
-    std::string readLine()
-    {
-        std::string line;
-        char c = 0;
-        DWORD read = 0;
-        while (::ReadFile(output_, &c, 1, &read, nullptr) && read == 1 && c != '\n')
-            line += c;
-        return line;
     }
 
     HANDLE input_ = nullptr;

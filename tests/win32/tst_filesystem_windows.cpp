@@ -10,6 +10,12 @@ using support::TemporaryFolder;
 
 namespace {
 
+// A folder of this run's own on drive C:.
+support::TemporaryFolder testFolder()
+{
+    return support::TemporaryFolder(u"C:\\orveta-files-" + support::processNumber());
+}
+
 // A failure reason reads as one line of the system's words.
 bool isOneLineReason(const std::optional<std::u16string> &reason)
 {
@@ -51,29 +57,29 @@ TEST_CASE(absolutePathsNameDriveRootsAndShares)
 
 TEST_CASE(plainFilesArePresentAndGoWhenDeleted)
 {
-    const TemporaryFolder folder;
-    for (const std::u16string_view name : {u"200404orveta.mdb", u"勤務データ𠮷.mdb"}) {
-        const check::Row row(platform::toUtf8(name));
-        const std::u16string path = folder.file(name);
-        CHECK(support::createFile(path, "Standard Jet DB"));
+    const TemporaryFolder folder = testFolder();
+    const struct
+    {
+        std::u16string_view name;
+        std::string_view contents;
+    } rows[] = {
+        {u"200404orveta.mdb", "Standard Jet DB"},
+        {u"200405orveta.mdb", ""},
+        {u"勤務データ𠮷.mdb", "Standard Jet DB"},
+    };
+    for (const auto &row : rows) {
+        const check::Row name(platform::toUtf8(row.name));
+        const std::u16string path = folder.file(row.name);
+        CHECK(support::createFile(path, row.contents));
         CHECK(isFreeRegularFile(path));
         CHECK_EQ(removeFile(path), std::nullopt);
         CHECK(!exists(path));
-        CHECK(!isFreeRegularFile(path));
     }
-}
-
-TEST_CASE(emptyFileIsPresent)
-{
-    const TemporaryFolder folder;
-    const std::u16string path = folder.file(u"200404orveta.mdb");
-    CHECK(support::createFile(path));
-    CHECK(isFreeRegularFile(path));
 }
 
 TEST_CASE(probeLeavesNothingOpen)
 {
-    const TemporaryFolder folder;
+    const TemporaryFolder folder = testFolder();
     const std::u16string path = folder.file(u"200404orveta.mdb");
     CHECK(support::createFile(path));
     CHECK(isFreeRegularFile(path));
@@ -86,7 +92,7 @@ TEST_CASE(probeLeavesNothingOpen)
 
 TEST_CASE(whatIsNoFileIsAbsentAndCannotBeDeleted)
 {
-    const TemporaryFolder folder;
+    const TemporaryFolder folder = testFolder();
     const std::u16string subfolder = folder.file(u"200404orveta.mdb");
     CHECK(::CreateDirectoryW(support::wide(subfolder), nullptr));
 
@@ -111,7 +117,7 @@ TEST_CASE(whatIsNoFileIsAbsentAndCannotBeDeleted)
 
 TEST_CASE(readOnlyFileIsPresentButStays)
 {
-    const TemporaryFolder folder;
+    const TemporaryFolder folder = testFolder();
     const std::u16string path = folder.file(u"200404orveta.mdb");
     CHECK(support::createFile(path));
     CHECK(support::setReadOnly(path));
@@ -134,7 +140,7 @@ TEST_CASE(fileHeldByAnotherProgram)
         // A holder that lets others delete the file does not keep it.
         {u"all", true, true},
     };
-    const TemporaryFolder folder;
+    const TemporaryFolder folder = testFolder();
     for (const auto &row : rows) {
         const check::Row name(platform::toUtf8(row.sharing));
         const std::u16string path = folder.file(u"200404orveta.mdb");

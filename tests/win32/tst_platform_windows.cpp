@@ -21,12 +21,6 @@ TEST_CASE(onlyOneCopyHoldsTheLock)
     CHECK(later.tryAcquire());
 }
 
-TEST_CASE(raisingWithoutARunningWindowDoesNothing)
-{
-    platform::InstanceLock lock;
-    lock.askRunningCopyToRaise();
-}
-
 TEST_CASE(todayIsTheLocalDate)
 {
     // The C library reads the same clock and time zone another way.

@@ -37,52 +37,37 @@ TEST_CASE(readsTheValueThatRegAddWrote)
 TEST_CASE(readsTextValuesAsStored)
 {
     const TestApplication application;
-    const std::u16string key = application.section();
     const std::u16string longText(5000, u'x');
     const struct
     {
         const char *name;
-        bool (*store)(const std::u16string &key);
+        DWORD type;
+        std::u16string_view stored; // written with its closing null unless said
         std::u16string_view expected;
     } rows[] = {
-        {"plain",
-         [](const std::u16string &k) { return support::setText(k, u"Key_Path", u"C:\\ORVETA"); },
-         u"C:\\ORVETA"},
-        {"Japanese and beyond the basic plane",
-         [](const std::u16string &k) {
-             return support::setText(k, u"Key_Path", u"D:\\ｵﾙﾍﾞﾀ\\勤務データ𠮷");
-         },
+        {"plain", REG_SZ, u"C:\\ORVETA", u"C:\\ORVETA"},
+        {"Japanese, beyond the basic plane too", REG_SZ, u"D:\\ｵﾙﾍﾞﾀ\\勤務データ𠮷",
          u"D:\\ｵﾙﾍﾞﾀ\\勤務データ𠮷"},
-        {"empty", [](const std::u16string &k) { return support::setText(k, u"Key_Path", u""); },
-         u""},
-        {"stored without its closing null",
-         [](const std::u16string &k) {
-             return support::setText(k, u"Key_Path", u"C:\\ORVETA", REG_SZ, false);
-         },
-         u"C:\\ORVETA"},
-        {"expandable, kept unexpanded",
-         [](const std::u16string &k) {
-             return support::setText(k, u"Key_Path", u"%SystemDrive%\\ORVETA", REG_EXPAND_SZ);
-         },
+        {"empty", REG_SZ, u"", u""},
+        {"longer than a first guess at its size", REG_SZ, longText, longText},
+        {"expandable, kept unexpanded", REG_EXPAND_SZ, u"%SystemDrive%\\ORVETA",
          u"%SystemDrive%\\ORVETA"},
-        {"number", [](const std::u16string &k) { return support::setNumber(k, u"Key_Path", 42); },
-         u""},
-        {"list of texts",
-         [](const std::u16string &k) {
-             return support::setText(k, u"Key_Path", std::u16string_view(u"C:\\ORVETA\0", 10),
-                                     REG_MULTI_SZ);
-         },
-         u""},
+        {"list of texts", REG_MULTI_SZ, std::u16string_view(u"C:\\ORVETA\0", 10), u""},
     };
     for (const auto &row : rows) {
         const check::Row name(row.name);
-        CHECK(row.store(key));
+        CHECK(support::setText(application.section(), u"Key_Path", row.stored, row.type));
         CHECK_EQ(readSetting(application.name, u"Orveta", u"Key_Path"), row.expected);
     }
 
-    // Longer than any buffer a first guess would make.
-    CHECK(support::setText(key, u"Key_Path", longText));
-    CHECK_EQ(readSetting(application.name, u"Orveta", u"Key_Path"), longText);
+    {
+        const check::Row name("stored without its closing null");
+        CHECK(support::setText(application.section(), u"Key_Path", u"C:\\ORVETA", REG_SZ, false));
+        CHECK_EQ(readSetting(application.name, u"Orveta", u"Key_Path"), u"C:\\ORVETA");
+    }
+    const check::Row name("number");
+    CHECK(support::setNumber(application.section(), u"Key_Path", 42));
+    CHECK_EQ(readSetting(application.name, u"Orveta", u"Key_Path"), u"");
 }
 
 TEST_CASE(absentSettingsReadAsEmptyAndAreNotMade)
