@@ -1,0 +1,73 @@
+#include "platform/instancelock.h"
+
+#include "platform/systemerror_windows.h"
+#include "platform/text.h"
+
+#include <cstdio>
+
+namespace platform {
+namespace {
+
+// Local\: one copy per user session. The mutex lives as long as any copy
+// has it open, so it goes when the copy that made it ends, however it ends.
+constexpr wchar_t kMutexName[] = L"Local\\orveta-workdata-delete";
+
+// The class the Win32 front end registers for its main window.
+constexpr wchar_t kMainWindowClass[] = L"OrvetaWorkdataDeleteMainWindow";
+
+} // namespace
+
+struct InstanceLock::State
+{
+    HANDLE mutex = nullptr;
+};
+
+InstanceLock::InstanceLock()
+    : state_(std::make_unique<State>())
+{
+}
+
+InstanceLock::~InstanceLock()
+{
+    if (state_->mutex)
+        ::CloseHandle(state_->mutex);
+}
+
+bool InstanceLock::tryAcquire()
+{
+    if (state_->mutex)
+        return true;
+    const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, kMutexName);
+    const DWORD error = ::GetLastError();
+    if (!mutex) {
+        std::fprintf(stderr, "orveta-workdata-delete: cannot check for a running copy: %s\n",
+                     toUtf8(systemErrorText(error)).c_str());
+        return true;
+    }
+    if (error == ERROR_ALREADY_EXISTS) {
+        // Our handle alone would keep the mutex alive after the running copy ends.
+        ::CloseHandle(mutex);
+        return false;
+    }
+    state_->mutex = mutex;
+    return true;
+}
+
+void InstanceLock::askRunningCopyToRaise()
+{
+    // The running copy's window is raised from here: a program that was just
+    // started by the user may take the foreground, the running one may not.
+    const HWND window = ::FindWindowW(kMainWindowClass, nullptr);
+    if (!window)
+        return;
+    if (::IsIconic(window))
+        ::ShowWindow(window, SW_RESTORE);
+    ::SetForegroundWindow(window);
+}
+
+void InstanceLock::listenForRaiseRequests(std::function<void(const std::string &)>)
+{
+    // Nothing to hear: a later copy raises the window itself.
+}
+
+} // namespace platform

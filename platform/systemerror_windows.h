@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <windows.h>
+
+// What the Windows implementations of the platform headers share.
+namespace platform {
+
+// The program's UTF-16 texts are what the W functions take: wchar_t is a
+// 16-bit UTF-16 unit on Windows.
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+
+[[nodiscard]] inline const wchar_t *wide(const std::u16string &text)
+{
+    return reinterpret_cast<const wchar_t *>(text.c_str());
+}
+
+// The system's message for an error code, in the user's language, as one
+// line without the line break the message table ends it with.
+[[nodiscard]] std::u16string systemErrorText(DWORD error);
+
+} // namespace platform

@@ -1,0 +1,129 @@
+#include "platform/settingsstore.h"
+#include "tests/win32/check.h"
+#include "tests/win32/support.h"
+
+using platform::deleteSetting;
+using platform::readSetting;
+using Outcome = platform::SettingDeletion::Outcome;
+
+namespace {
+
+// Each run writes under an application of its own, gone again at its end.
+class TestApplication final
+{
+public:
+    TestApplication()
+        : name(u"KORVEL-test-" + support::processNumber())
+    {
+        support::deleteKey(support::settingsKey(name));
+    }
+    ~TestApplication() { support::deleteKey(support::settingsKey(name)); }
+    TestApplication(const TestApplication &) = delete;
+    TestApplication &operator=(const TestApplication &) = delete;
+
+    [[nodiscard]] std::u16string section() const { return support::settingsKey(name, u"Orveta"); }
+
+    const std::u16string name;
+};
+
+} // namespace
+
+TEST_CASE(readsTheValueThatRegAddWrote)
+{
+    // Written by `wine reg add` just before this program started.
+    CHECK_EQ(readSetting(u"KORVEL", u"Orveta", u"Key_Path"), u"C:\\ORVETA");
+}
+
+TEST_CASE(readsTextValuesAsStored)
+{
+    const TestApplication application;
+    const std::u16string longText(5000, u'x');
+    const struct
+    {
+        const char *name;
+        DWORD type;
+        std::u16string_view stored; // written with its closing null unless said
+        std::u16string_view expected;
+    } rows[] = {
+        {"plain", REG_SZ, u"C:\\ORVETA", u"C:\\ORVETA"},
+        {"Japanese, beyond the basic plane too", REG_SZ, u"D:\\ｵﾙﾍﾞﾀ\\勤務データ𠮷",
+         u"D:\\ｵﾙﾍﾞﾀ\\勤務データ𠮷"},
+        {"empty", REG_SZ, u"", u""},
+        {"longer than a first guess at its size", REG_SZ, longText, longText},
+        {"expandable, kept unexpanded", REG_EXPAND_SZ, u"%SystemDrive%\\ORVETA",
+         u"%SystemDrive%\\ORVETA"},
+        {"list of texts", REG_MULTI_SZ, std::u16string_view(u"C:\\ORVETA\0", 10), u""},
+    };
+    for (const auto &row : rows) {
+        const check::Row name(row.name);
+        CHECK(support::setText(application.section(), u"Key_Path", row.stored, row.type));
+        CHECK_EQ(readSetting(application.name, u"Orveta", u"Key_Path"), row.expected);
+    }
+
+    {
+        const check::Row name("stored without its closing null");
+        CHECK(support::setText(application.section(), u"Key_Path", u"C:\\ORVETA", REG_SZ, false));
+        CHECK_EQ(readSetting(application.name, u"Orveta", u"Key_Path"), u"C:\\ORVETA");
+    }
+    const check::Row name("number");
+    CHECK(support::setNumber(application.section(), u"Key_Path", 42));
+    CHECK_EQ(readSetting(application.name, u"Orveta", u"Key_Path"), u"");
+}
+
+TEST_CASE(absentSettingsReadAsEmptyAndAreNotMade)
+{
+    const TestApplication application;
+    CHECK_EQ(readSetting(application.name, u"Orveta", u"Key_Path"), u"");
+    CHECK(!support::keyExists(support::settingsKey(application.name)));
+
+    CHECK(
+        support::setText(support::settingsKey(application.name, u"Other"), u"Key_Path", u"C:\\x"));
+    CHECK_EQ(readSetting(application.name, u"Orveta", u"Key_Path"), u"");
+    CHECK(!support::keyExists(application.section()));
+
+    CHECK(support::setText(application.section(), u"Pass_Wd", u"secret"));
+    CHECK_EQ(readSetting(application.name, u"Orveta", u"Key_Path"), u"");
+}
+
+TEST_CASE(deletingRemovesOnlyThatKey)
+{
+    const TestApplication application;
+    CHECK(support::setText(application.section(), u"Key_Path", u"C:\\ORVETA"));
+    CHECK(support::setText(application.section(), u"Pass_Wd", u"secret"));
+
+    const platform::SettingDeletion first = deleteSetting(application.name, u"Orveta", u"Key_Path");
+    CHECK_EQ(first.outcome, Outcome::Deleted);
+    CHECK(first.deleted());
+    CHECK_EQ(first.storePath, u"HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\"
+                                  + application.name + u"\\Orveta");
+    CHECK(!support::valueExists(application.section(), u"Key_Path"));
+    CHECK_EQ(readSetting(application.name, u"Orveta", u"Pass_Wd"), u"secret");
+
+    const platform::SettingDeletion second
+        = deleteSetting(application.name, u"Orveta", u"Key_Path");
+    CHECK_EQ(second.outcome, Outcome::NotFound);
+    CHECK_EQ(second.reason, u"");
+}
+
+TEST_CASE(deletingAnAbsentKeyIsNotFound)
+{
+    const TestApplication application;
+    const struct
+    {
+        const char *name;
+        std::u16string_view section;
+    } rows[] = {
+        {"no application", u"Orveta"},
+        {"no section", u"Other"},
+        {"no key beside another", u"Orveta"},
+    };
+    for (const auto &row : rows) {
+        const check::Row name(row.name);
+        CHECK_EQ(deleteSetting(application.name, row.section, u"Pass_Wd").outcome,
+                 Outcome::NotFound);
+        CHECK(support::setText(application.section(), u"Key_Path", u"C:\\ORVETA"));
+    }
+    // The failed deletes left the key beside them alone.
+    CHECK_EQ(readSetting(application.name, u"Orveta", u"Key_Path"), u"C:\\ORVETA");
+    CHECK(!support::keyExists(support::settingsKey(application.name, u"Other")));
+}
