@@ -118,12 +118,12 @@ std::optional<Image> readXpm(const std::string &source, std::string &error)
         const std::string &row = strings[static_cast<size_t>(1 + colours + y)];
         if (row.size() != static_cast<size_t>(image.width * charsPerPixel)) {
             error = "pixel row " + std::to_string(y) + " is not " + std::to_string(image.width)
-                + " pixels wide";
+                    + " pixels wide";
             return std::nullopt;
         }
         for (int x = 0; x < image.width; ++x) {
             const auto colour = palette.find(row.substr(static_cast<size_t>(x * charsPerPixel),
-                static_cast<size_t>(charsPerPixel)));
+                                                        static_cast<size_t>(charsPerPixel)));
             if (colour == palette.end()) {
                 error = "pixel row " + std::to_string(y) + " uses a colour it does not define";
                 return std::nullopt;

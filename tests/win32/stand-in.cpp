@@ -18,7 +18,7 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
 {
-    WNDCLASSEXW windowClass {};
+    WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = windowProcedure;
     windowClass.hInstance = instance;
@@ -28,9 +28,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     if (!RegisterClassExW(&windowClass))
         return 1;
 
-    HWND window = CreateWindowExW(0, windowClass.lpszClassName,
-        L" KORVEL(ORVETA) 勤務ﾃﾞｰﾀの削除", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-        CW_USEDEFAULT, CW_USEDEFAULT, 415, 380, nullptr, nullptr, instance, nullptr);
+    HWND window
+        = CreateWindowExW(0, windowClass.lpszClassName, L" KORVEL(ORVETA) 勤務ﾃﾞｰﾀの削除",
+                          WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
+                          CW_USEDEFAULT, 415, 380, nullptr, nullptr, instance, nullptr);
     if (!window)
         return 1;
     ShowWindow(window, show);
