@@ -12,13 +12,14 @@
 // TEXTS.txt is UTF-8: one "@Name@<TAB>text" a line; blank lines and lines
 // starting with # are skipped. It fails when a placeholder of the file is used
 // nowhere, or when a placeholder is left in the package afterwards.
+#include <windows.h>
+// The installer headers need windows.h before them.
 #include <cstdio>
 #include <msi.h>
 #include <msiquery.h>
 #include <optional>
 #include <string>
 #include <vector>
-#include <windows.h>
 
 namespace {
 
