@@ -109,7 +109,9 @@ done
 ok "it names ORVETA's settings key, Key_Path, the data files and the warning, in Japanese and English"
 
 echo "== the MSI's tables: $msi"
-table() { msiinfo export "$msi" "$1" | tr -d '\r'; }
+# Run in the scratch folder: exporting a table with streams (Icon, Binary)
+# writes them as files into the current folder.
+table() { (cd "$work" && msiinfo export "$msi" "$1") | tr -d '\r'; }
 # The value of column $3 in the row of table $1 whose first column is $2.
 cell() { table "$1" | awk -F '\t' -v key="$2" -v column="$3" 'NR > 3 && $1 == key { print $column }'; }
 
