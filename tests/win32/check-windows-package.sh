@@ -3,8 +3,9 @@
 # holds and how its read-me is written, what the MSI's tables say, and, in a
 # Wine prefix of its own, that the MSI installs the program, its Start-menu
 # shortcut and its installed-programs entry, that the installed program shows
-# its window, and that uninstalling leaves nothing behind while ORVETA's
-# settings and data stay as they were.
+# its window, that uninstalling leaves nothing behind while ORVETA's settings
+# and data stay as they were, and that a higher version replaces it while a
+# lower one is refused.
 #
 #     tests/win32/check-windows-package.sh [ZIP MSI [WINEPREFIX]]
 #
@@ -42,7 +43,7 @@ fail() {
     exit 1
 }
 
-for tool in wine wineserver wineboot msiinfo msiextract unzip iconv Xvfb xdotool; do
+for tool in wine wineserver wineboot msiinfo msiextract msibuild unzip iconv Xvfb xdotool; do
     command -v "$tool" >/dev/null || fail "$tool is missing (packages wine, msitools, unzip, xvfb, xdotool)"
 done
 [ -f "$zip" ] || fail "no zip $zip"
@@ -339,6 +340,49 @@ ok "HKLM\\Software and HKCU\\Software are as before installing"
 [ "$(orveta_value)" = "$orveta_before" ] || fail "uninstalling changed ORVETA's Key_Path: '$(orveta_value)'"
 [ "$(cat "$drive_c/ORVETA/data/200406orveta.mdb")" = "June 2004" ] || fail "ORVETA's data file changed"
 ok "ORVETA's Key_Path and its data file are untouched"
+
+echo "== upgrading"
+# The next version's package as a build would make it: a new ProductCode and
+# version, and Upgrade rows that bracket the new version. (It keeps the package
+# code, which Wine does not look at.)
+next_version=1.00.1
+next=$work/next.msi
+cp "$msi" "$next"
+msibuild "$next" \
+    -q "UPDATE Property SET Value = '$next_version' WHERE Property = 'ProductVersion'" \
+    -q "UPDATE Property SET Value = '{6F1E0D57-3C2B-4A19-8E07-D5C4B3A29180}' WHERE Property = 'ProductCode'" \
+    -q "DELETE FROM Upgrade WHERE ActionProperty = 'WIX_UPGRADE_DETECTED'" \
+    -q "DELETE FROM Upgrade WHERE ActionProperty = 'WIX_DOWNGRADE_DETECTED'" \
+    -q "INSERT INTO Upgrade (UpgradeCode, VersionMax, Attributes, ActionProperty) VALUES ('$upgrade_code', '$next_version', 1, 'WIX_UPGRADE_DETECTED')" \
+    -q "INSERT INTO Upgrade (UpgradeCode, VersionMin, Attributes, ActionProperty) VALUES ('$upgrade_code', '$next_version', 2, 'WIX_DOWNGRADE_DETECTED')" \
+    || fail "msibuild could not make the next version's package"
+versions() {
+    export_key "$uninstall_key" | sections_with "\"DisplayName\"=\"$product\"" \
+        | sed -n 's/^"DisplayVersion"="\(.*\)"$/\1/p' | tr '\n' ' '
+}
+wine msiexec /i "$(windows_path "$msi")" /qn >"$work/install.log" 2>&1 || fail "msiexec /i $msi exited with $?"
+wine msiexec /i "$(windows_path "$next")" /qn >"$work/upgrade.log" 2>&1 \
+    || fail "installing version $next_version over $msi_version exited with $?"
+[ "$(versions)" = "$next_version " ] || fail "after the upgrade the installed versions are: $(versions)"
+[ -f "$program_dir/$exe_name" ] || fail "the upgrade left no $exe_name"
+ok "version $next_version replaces $msi_version: one installed-programs entry, the program in place"
+if wine msiexec /i "$(windows_path "$msi")" /qn >"$work/downgrade.log" 2>&1; then
+    fail "version $msi_version installed over $next_version"
+fi
+[ "$(versions)" = "$next_version " ] || fail "after the refused downgrade the installed versions are: $(versions)"
+ok "version $msi_version is refused over $next_version"
+wine msiexec /x "$(windows_path "$next")" /qn >"$work/uninstall.log" 2>&1 \
+    || fail "msiexec /x of version $next_version exited with $?"
+file_list >"$work/files-after"
+diff "$work/files-before" "$work/files-after" >"$work/files.diff" \
+    || fail "after uninstalling the upgrade, the files under drive_c differ from before:
+$(cat "$work/files.diff")"
+registry >"$work/registry-after"
+diff "$work/registry-before" "$work/registry-after" >"$work/registry.diff" \
+    || fail "after uninstalling the upgrade, the registry differs from before:
+$(head -40 "$work/registry.diff")"
+[ "$(orveta_value)" = "$orveta_before" ] || fail "upgrading changed ORVETA's Key_Path: '$(orveta_value)'"
+ok "uninstalling the upgrade leaves drive_c and the registry as before, ORVETA's Key_Path untouched"
 
 wineserver -k 2>/dev/null || true
 touch "$left_clean"
