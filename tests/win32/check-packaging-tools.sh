@@ -111,6 +111,8 @@ EOF
 
 export WINEPREFIX=$prefix WINEDEBUG=-all LC_ALL=C.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# msi-strings.exe has no window; keep Wine's start-up dialogs off the screen.
+unset DISPLAY WAYLAND_DISPLAY
 if [ ! -d "$prefix/drive_c/windows/system32" ]; then
     wineboot -i >"$work/wineboot.log" 2>&1 || fail "wineboot: $(cat "$work/wineboot.log")"
     ok "made the Wine prefix $prefix"
