@@ -2,10 +2,11 @@
 //
 // wixl cannot write Japanese (it crashes on some strings and stores the others
 // as UTF-8 under codepage 0, which installers read back as empty), so the .wxs
-// holds ASCII placeholders such as @ProductName@. This program, run on Windows
-// or under Wine, sets the database and summary codepage to 932 and replaces
-// every placeholder in every table and in the summary information with its
-// text, through the Windows Installer API, which stores them in that codepage.
+// holds ASCII placeholders such as @ProductName@. This program, run under Wine
+// (or on a Japanese Windows), sets the database and summary codepage to 932
+// and replaces every placeholder in every table and in the summary information
+// with its text, through the Windows Installer API, which stores them in that
+// codepage.
 //
 //     msi-strings.exe PACKAGE.msi TEXTS.txt
 //
@@ -433,9 +434,10 @@ bool fixSummary(MSIHANDLE database, std::vector<Replacement> &replacements)
         }
         if (!substitute(*text, replacements))
             continue;
-        // The W entry point converts through the ANSI codepage of the process,
-        // which is not 932 under Wine's C.UTF-8; the A one stores the bytes it
-        // is given, so hand it the text already in the summary's codepage.
+        // Wine's W entry point converts through the process's ANSI codepage,
+        // which is not 932 under C.UTF-8; its A entry point stores the bytes
+        // as given, so hand it the text already in the summary's codepage.
+        // (On Windows this holds where the ANSI codepage is 932.)
         const std::optional<std::string> bytes = inCodepage(*text, packageCodepage);
         result = bytes ? MsiSummaryInfoSetPropertyA(summary.get(), property, VT_LPSTR, 0, nullptr,
                                                     bytes->c_str())
