@@ -41,10 +41,10 @@ std::vector<std::string> quotedStrings(const std::string &source)
     return strings;
 }
 
-std::optional<std::uint32_t> parseColour(const std::string &spec)
+std::optional<std::uint32_t> parseColour(const std::string &definition)
 {
     // "c #RRGGBB", possibly with other visuals (m, g, s) around it.
-    std::istringstream words(spec);
+    std::istringstream words(definition);
     std::string key;
     std::string value;
     while (words >> key) {
