@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Windows program end to end under Wine: its resources, its window as
-# laid out, the keyboard, a deletion run, the settings clearing from the
-# menu, the single running copy and the ways to end it. Runs on a private
-# 24-bit Xvfb screen with openbox (new windows get the focus, so keys reach
-# the tool), in a Wine prefix of its own; starts and stops all of it itself.
+# laid out with its tooltips, the keyboard, a deletion run, the settings
+# clearing from the menu, the single running copy, the ways to end it and
+# another DPI. Runs on a private 24-bit Xvfb screen with openbox (new windows
+# get the focus, so keys reach the tool), in a Wine prefix of its own; starts
+# and stops all of it itself.
 #
 #   window-test.sh TOOL.exe WINDOWDRIVER.exe WORK-FOLDER ICON.xpm WINE-RUN
 #
@@ -229,6 +230,10 @@ if [ -n "${WINDOW_SCREENSHOT:-}" ]; then
     sleep 0.5
     import -window "$(xdotool search --name 'KORVEL' | head -1)" -frame "$WINDOW_SCREENSHOT"
 fi
+for tip in '103 勤務ﾃﾞｰﾀの削除' '100 ﾌﾟﾛｸﾞﾗﾑの終了'; do
+    drive hover "${tip% *}"
+    expect "$(drive tooltip)" "tooltip \"${tip#* }\""
+done
 end_tool
 
 # --- keys ------------------------------------------------------------------

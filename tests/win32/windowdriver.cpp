@@ -12,6 +12,8 @@
 //   windowdriver select ID TEXT       selects the entry, as a user would
 //   windowdriver click ID             presses a button
 //   windowdriver menu ID              chooses a menu item
+//   windowdriver hover ID             rests the pointer on the control
+//   windowdriver tooltip              the tooltip on show
 //   windowdriver box                  the open message box: title, text, buttons
 //   windowdriver no-box               "no box" unless a message box opens
 //   windowdriver focus ID             waits for the control to take the focus
@@ -360,6 +362,37 @@ void describeBox()
     print(buttons);
 }
 
+HWND visibleToolTip()
+{
+    HWND found = nullptr;
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            if (className(window) == L"tooltips_class32" && IsWindowVisible(window)) {
+                *reinterpret_cast<HWND *>(data) = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// Rests the pointer on the middle of the control, once the pointer has been
+// away long enough for any tooltip to go.
+void hover(int id)
+{
+    RECT rect = {};
+    GetWindowRect(childById(mainWindow(), id), &rect);
+    SetCursorPos(0, 0);
+    waitFor([] { return !visibleToolTip(); }, "tooltip to go");
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+}
+
+void describeToolTip()
+{
+    print("tooltip " + quoted(windowText(waitFor(visibleToolTip, "tooltip"))));
+}
+
 // Waits a moment, for a box that a key might open.
 void expectNoBox()
 {
@@ -503,6 +536,10 @@ int wmain(int argc, wchar_t *argv[])
         PostMessageW(mainWindow(), WM_COMMAND, MAKEWPARAM(std::stoi(argument), 0), 0);
     else if (command == L"box")
         describeBox();
+    else if (command == L"hover" && argc == 3)
+        hover(std::stoi(argument));
+    else if (command == L"tooltip")
+        describeToolTip();
     else if (command == L"no-box")
         expectNoBox();
     else if (command == L"focus" && argc == 3)
