@@ -44,7 +44,7 @@ drive()
 # which "*" stands for anything and a backslash is itself.
 expect()
 {
-    local output=$1 pattern glob line found
+    local output=$1 pattern glob line found status=0
     shift
     for pattern in "$@"; do
         glob=${pattern//\\/\\\\}
@@ -53,13 +53,14 @@ expect()
             # shellcheck disable=SC2053
             [[ $line == $glob ]] && found=yes && break
         done <<<"$output"
-        [ $found = yes ] || fail "expected a line \"$pattern\" in:"$'\n'"$output"
+        [ $found = yes ] || { fail "expected a line \"$pattern\" in:"$'\n'"$output"; status=1; }
     done
+    return $status
 }
 
 same()
 {
-    [ "$1" = "$2" ] || fail "$3: expected \"$2\", got \"$1\""
+    [ "$1" = "$2" ] || { fail "$3: expected \"$2\", got \"$1\""; return 1; }
 }
 
 # --- the screen, the window manager and Wine --------------------------------
@@ -105,7 +106,7 @@ start_tool()
 {
     wine "$tool" >/dev/null 2>&1 &
     tool_pid=$!
-    drive window >/dev/null || fail "the window did not appear"
+    drive window >/dev/null || { fail "the window did not appear"; return 1; }
 }
 
 # Waits up to 5 s for the tool to end and checks its exit code.
@@ -142,203 +143,224 @@ set_install_path()
     wine reg add "$orveta_key" /v Pass_Wd /t REG_SZ /d secret /f >/dev/null
 }
 
-# --- the program file --------------------------------------------------------
+# The program file.
+test_resources()
+{
+    expect "$(drive version "$(windows_path "$tool")")" \
+        'fileversion 1.0.0.0' \
+        'translation 041104B0' \
+        'CompanyName "㈱ソルカナ"' \
+        'FileDescription "KORVEL(ORVETA) 勤務ﾃﾞｰﾀの削除"' \
+        'FileVersion "1.00"' \
+        'OriginalFilename "orveta-workdata-delete.exe"' \
+        'ProductName "KORVEL(ORVETA) 勤務ﾃﾞｰﾀの削除"' \
+        'ProductVersion "1.00"'
 
-group=resources
-expect "$(drive version "$(windows_path "$tool")")" \
-    'fileversion 1.0.0.0' \
-    'translation 041104B0' \
-    'CompanyName "㈱ソルカナ"' \
-    'FileDescription "KORVEL(ORVETA) 勤務ﾃﾞｰﾀの削除"' \
-    'FileVersion "1.00"' \
-    'OriginalFilename "orveta-workdata-delete.exe"' \
-    'ProductName "KORVEL(ORVETA) 勤務ﾃﾞｰﾀの削除"' \
-    'ProductVersion "1.00"'
+    # The icon as Windows loads it from the program, pixel for pixel the XPM.
+    local icon from_xpm
+    icon=$(drive icon "$(windows_path "$tool")")
+    from_xpm=$(awk -F'"' 'NF >= 3 {
+        s = $2
+        if (!width) { split(s, h, " "); width = h[1]; colours = h[3]; cpp = h[4]; next }
+        if (colours > 0) {
+            split(substr(s, cpp + 1), c, " ")
+            colour[substr(s, 1, cpp)] = c[2] == "None" ? "------" : toupper(substr(c[2], 2))
+            colours--
+            next
+        }
+        row = "row"
+        for (x = 0; x < width; x++) row = row " " colour[substr(s, x * cpp + 1, cpp)]
+        print row
+    }' "$xpm")
+    same "$(grep '^size' <<<"$icon")" "size 48 48" "icon size"
+    [ "$(grep '^row' <<<"$icon")" = "$from_xpm" ] || fail "the program's icon differs from $xpm"
+}
 
-# The icon as Windows loads it from the program, pixel for pixel the XPM.
-icon=$(drive icon "$(windows_path "$tool")")
-from_xpm=$(awk -F'"' 'NF >= 3 {
-    s = $2
-    if (!width) { split(s, h, " "); width = h[1]; colours = h[3]; cpp = h[4]; next }
-    if (colours > 0) {
-        split(substr(s, cpp + 1), c, " ")
-        colour[substr(s, 1, cpp)] = c[2] == "None" ? "------" : toupper(substr(c[2], 2))
-        colours--
-        next
-    }
-    row = "row"
-    for (x = 0; x < width; x++) row = row " " colour[substr(s, x * cpp + 1, cpp)]
-    print row
-}' "$xpm")
-same "$(grep '^size' <<<"$icon")" "size 48 48" "icon size"
-[ "$(grep '^row' <<<"$icon")" = "$from_xpm" ] || fail "the program's icon differs from $xpm"
+# The window as it first appears.
+test_layout()
+{
+    local month controls months entries list colour tip
+    set_install_path 'C:\ORVETA'
+    start_tool || return
+    month=$(date +%Y年%m月度)
+    expect "$(drive window)" \
+        'windows 1' 'dpi 96' \
+        'caption " KORVEL(ORVETA) 勤務ﾃﾞｰﾀの削除"' \
+        'client 415 334' \
+        'resizable no maximizable no' \
+        'focus 100'
 
-# --- the window as it first appears -----------------------------------------
+    # Pixels at 96 DPI, from the twips of the window's design; a control in a
+    # frame lies at the frame's offset plus its own. Labels size themselves.
+    controls=$(drive controls)
+    expect "$controls" \
+        'control 113 Static -8 0 3690 2 ""' \
+        'control 104 Static 16 16 * "「ORVETA」勤務データの削除"' \
+        'control 110 Static 248 16 * "削除データ数 ： 0"' \
+        'control 106 Button 32 48 345 89 "削除する月の範囲"' \
+        'control 107 Static 64 72 * "開 始"' \
+        "control 101 ComboBox 112 72 217 20 tabstop \"$month\"" \
+        'control 108 Static 64 104 * "終 了"' \
+        "control 102 ComboBox 112 104 217 20 tabstop \"$month\"" \
+        'control 103 Button 64 152 105 41 tabstop "OK"' \
+        'control 100 Button 240 152 105 41 tabstop "キャンセル"' \
+        'control 111 Button 16 208 385 57 "ﾌｫﾙﾀﾞ名"' \
+        'control 112 Static 24 232 * "C:\ORVETA\data"' \
+        'control 105 Static 24 280 * "ご注意 勤務データを削除する前にバックアップをおすすめします。"' \
+        'control 109 Static 272 304 * "㈱ソルカナ"'
+    same "$(grep -c '^control' <<<"$controls")" 14 "number of controls"
+    # The dialog manager moves the focus in Z-order through the tab stops.
+    same "$(awk '/ tabstop / {printf "%s ", $2}' <<<"$controls")" "100 101 102 103 " "tab order"
 
-group=layout
-set_install_path 'C:\ORVETA'
-start_tool
-month=$(date +%Y年%m月度)
-expect "$(drive window)" \
-    'windows 1' 'dpi 96' \
-    'caption " KORVEL(ORVETA) 勤務ﾃﾞｰﾀの削除"' \
-    'client 415 334' \
-    'resizable no maximizable no' \
-    'focus 100'
+    expect "$(drive labels)" \
+        'label 104 fits bold *' 'label 110 fits bold *' \
+        'label 107 fits regular *' 'label 108 fits regular *' 'label 112 fits regular *' \
+        'label 105 fits regular *' 'label 109 fits regular *'
+    for colour in '104 0000FF' '110 FF0000' '112 0000FF' '105 FF0000' '107 000000' '109 000000'; do
+        expect "$(drive colour "${colour% *}")" "colour $colour"
+    done
 
-# Pixels at 96 DPI, from the twips of the window's design; a control in a
-# frame lies at the frame's offset plus its own. Labels size themselves.
-controls=$(drive controls)
-expect "$controls" \
-    'control 113 Static -8 0 3690 2 ""' \
-    'control 104 Static 16 16 * "「ORVETA」勤務データの削除"' \
-    'control 110 Static 248 16 * "削除データ数 ： 0"' \
-    'control 106 Button 32 48 345 89 "削除する月の範囲"' \
-    'control 107 Static 64 72 * "開 始"' \
-    "control 101 ComboBox 112 72 217 20 tabstop \"$month\"" \
-    'control 108 Static 64 104 * "終 了"' \
-    "control 102 ComboBox 112 104 217 20 tabstop \"$month\"" \
-    'control 103 Button 64 152 105 41 tabstop "OK"' \
-    'control 100 Button 240 152 105 41 tabstop "キャンセル"' \
-    'control 111 Button 16 208 385 57 "ﾌｫﾙﾀﾞ名"' \
-    'control 112 Static 24 232 * "C:\ORVETA\data"' \
-    'control 105 Static 24 280 * "ご注意 勤務データを削除する前にバックアップをおすすめします。"' \
-    'control 109 Static 272 304 * "㈱ソルカナ"'
-same "$(grep -c '^control' <<<"$controls")" 14 "number of controls"
-# The dialog manager moves the focus in Z-order through the tab stops.
-same "$(awk '/ tabstop / {printf "%s ", $2}' <<<"$controls")" "100 101 102 103 " "tab order"
+    months=$(for year in $(seq 2002 2030); do
+        for m in 01 02 03 04 05 06 07 08 09 10 11 12; do echo "entry \"${year}年${m}月度\""; done
+    done)
+    for list in 101 102; do
+        entries=$(drive list $list)
+        expect "$entries" 'count 348' "selected \"$month\""
+        [ "$(grep '^entry' <<<"$entries")" = "$months" ] \
+            || fail "list $list does not hold 2002年01月度 to 2030年12月度 in order"
+    done
 
-expect "$(drive labels)" \
-    'label 104 fits bold *' 'label 110 fits bold *' \
-    'label 107 fits regular *' 'label 108 fits regular *' 'label 112 fits regular *' \
-    'label 105 fits regular *' 'label 109 fits regular *'
-for colour in '104 0000FF' '110 FF0000' '112 0000FF' '105 FF0000' '107 000000' '109 000000'; do
-    expect "$(drive colour "${colour% *}")" "colour $colour"
+    if [ -n "${WINDOW_SCREENSHOT:-}" ]; then
+        sleep 0.5
+        import -window "$(xdotool search --name 'KORVEL' | head -1)" -frame "$WINDOW_SCREENSHOT"
+    fi
+    for tip in '103 勤務ﾃﾞｰﾀの削除' '100 ﾌﾟﾛｸﾞﾗﾑの終了'; do
+        drive hover "${tip% *}"
+        expect "$(drive tooltip)" "tooltip \"${tip#* }\""
+    done
+    end_tool
+}
+
+# Keys.
+test_keyboard()
+{
+    local step
+    start_tool || return
+    # Keys go to the window that has the X input focus.
+    xdotool search --name KORVEL windowactivate --sync >/dev/null 2>&1
+    for step in 'Tab 101' 'Tab 102' 'Tab 103' 'Tab 100' 'shift+Tab 103' 'Down 100' 'Up 103'; do
+        xdotool key "${step% *}"
+        expect "$(drive focus "${step#* }")" "focus ${step#* }" || return
+    done
+    # Esc does nothing; nor does Enter on a list.
+    xdotool key Escape
+    expect "$(drive no-box)" 'no box'
+    xdotool key Tab Tab
+    expect "$(drive focus 101)" 'focus 101' || return
+    xdotool key Return
+    expect "$(drive no-box)" 'no box'
+    xdotool key shift+Tab shift+Tab
+    # Enter presses the focused button, OK here, and no other.
+    expect "$(drive focus 103)" 'focus 103' || return
+    xdotool key Return
+    expect "$(drive box)" 'title "勤務ﾃﾞｰﾀ削除"' 'text "削除した勤務データは復元できません。*"' \
+        'buttons 1 2' || return
+    drive answer 2
+    expect "$(drive focus 103)" 'focus 103'
+    xdotool key alt+f d
+    expect "$(drive box)" 'title "ﾚｼﾞｽﾄﾘ削除"' 'text "「ORVETA」のレジストリ情報を削除しますか？"' \
+        || return
+    drive answer 2
+    expect "$(drive setting Key_Path)" 'value "C:\ORVETA"'
+    xdotool key Tab
+    expect "$(drive focus 100)" 'focus 100' || return
+    xdotool key space
+    expect_exit "Space on キャンセル"
+}
+
+# A deletion run.
+test_deletion()
+{
+    rm -rf "$prefix/drive_c/ORVETA"
+    mkdir -p "$data"
+    local code
+    for code in 200404 200405 200406 200407; do : >"$data/${code}orveta.mdb"; done
+    start_tool || return
+    drive select 101 2004年04月度
+    drive select 102 2004年06月度
+    drive click 103
+    expect "$(drive box)" \
+        'title "勤務ﾃﾞｰﾀ削除"' \
+        'text "削除した勤務データは復元できません。\r削除する前にバックアップを作成してください。\r勤務データを削除しますか？"' \
+        'buttons 1 2' || return
+    drive answer 1
+    expect "$(drive box)" 'title "勤務ﾃﾞｰﾀ削除"' 'text "本当に勤務データを削除してよろしいですか？"' \
+        'buttons 1 2' || return
+    drive answer 1
+    expect "$(drive controls)" 'control 110 Static 248 16 * "削除データ数 ： 3"'
+    expect "$(drive labels)" 'label 110 fits bold *'
+    same "$(cd "$data" && echo *)" 200407orveta.mdb "data files left"
+    # Nothing left in the range: the run says so.
+    drive click 103
+    drive answer 1
+    drive answer 1
+    expect "$(drive box)" 'text "削除対象データはありません。"' 'buttons 1'
+    drive answer 1
+    end_tool
+}
+
+# The settings clearing from the menu.
+test_clearing()
+{
+    start_tool || return
+    drive menu 203
+    expect "$(drive box)" 'title "ﾚｼﾞｽﾄﾘ削除"' 'text "「ORVETA」のレジストリ情報を削除しますか？"' \
+        'buttons 1 2' || return
+    drive answer 1
+    expect "$(drive box)" 'text "本当にレジストリ情報を削除しますか？"' 'buttons 1 2' || return
+    drive answer 1
+    expect "$(drive box)" 'title "ﾚｼﾞｽﾄﾘ削除"' 'text "レジストリ情報を削除しました。"' 'buttons 1'
+    drive answer 1
+    expect "$(drive setting Key_Path)" 'absent'
+    expect "$(drive setting Pass_Wd)" 'absent'
+    expect "$(drive controls)" 'control 112 Static 24 232 0 * ""'
+    # The menu's end item ends the tool as キャンセル does.
+    drive menu 205
+    expect_exit ﾌﾟﾛｸﾞﾗﾑの終了
+}
+
+# One running copy.
+test_single_copy()
+{
+    start_tool || return
+    timeout 20 wine "$tool" >/dev/null 2>&1
+    same "$?" 0 "exit code of the second copy"
+    expect "$(drive window)" 'windows 1'
+    kill -0 "$tool_pid" 2>/dev/null || fail "the first copy ended"
+    drive click 100
+    expect_exit キャンセル
+}
+
+# Another DPI.
+test_dpi()
+{
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
+    # Read by each program as it starts, the window driver too.
+    start_tool
+    expect "$(drive window)" 'dpi 144' 'client 623 501'
+    expect "$(drive controls)" \
+        'control 101 ComboBox 168 108 326 30 tabstop *' \
+        'control 100 Button 360 228 158 62 tabstop *' \
+        'control 106 Button 48 72 518 134 *' \
+        'control 107 Static 96 108 *'
+    expect "$(drive labels)" 'label 104 fits bold *' 'label 107 fits regular *'
+    wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null
+}
+
+for group in resources layout keyboard deletion clearing single_copy dpi; do
+    "test_$group"
+    end_tool
 done
-
-months=$(for year in $(seq 2002 2030); do
-    for m in 01 02 03 04 05 06 07 08 09 10 11 12; do echo "entry \"${year}年${m}月度\""; done
-done)
-for list in 101 102; do
-    entries=$(drive list $list)
-    expect "$entries" 'count 348' "selected \"$month\""
-    [ "$(grep '^entry' <<<"$entries")" = "$months" ] \
-        || fail "list $list does not hold 2002年01月度 to 2030年12月度 in order"
-done
-
-if [ -n "${WINDOW_SCREENSHOT:-}" ]; then
-    sleep 0.5
-    import -window "$(xdotool search --name 'KORVEL' | head -1)" -frame "$WINDOW_SCREENSHOT"
-fi
-for tip in '103 勤務ﾃﾞｰﾀの削除' '100 ﾌﾟﾛｸﾞﾗﾑの終了'; do
-    drive hover "${tip% *}"
-    expect "$(drive tooltip)" "tooltip \"${tip#* }\""
-done
-end_tool
-
-# --- keys ------------------------------------------------------------------
-
-group=keyboard
-start_tool
-for step in 'Tab 101' 'Tab 102' 'Tab 103' 'Tab 100' 'shift+Tab 103' 'Down 100' 'Up 103'; do
-    xdotool key "${step% *}"
-    expect "$(drive focus "${step#* }")" "focus ${step#* }"
-done
-# Esc does nothing; nor does Enter on a list.
-xdotool key Escape
-expect "$(drive no-box)" 'no box'
-xdotool key Tab Tab
-expect "$(drive focus 101)" 'focus 101'
-xdotool key Return
-expect "$(drive no-box)" 'no box'
-xdotool key shift+Tab shift+Tab
-# Enter presses the focused button, OK here, and no other.
-expect "$(drive focus 103)" 'focus 103'
-xdotool key Return
-expect "$(drive box)" 'title "勤務ﾃﾞｰﾀ削除"' 'text "削除した勤務データは復元できません。*"' 'buttons 1 2'
-drive answer 2
-expect "$(drive focus 103)" 'focus 103'
-xdotool key alt+f d
-expect "$(drive box)" 'title "ﾚｼﾞｽﾄﾘ削除"' 'text "「ORVETA」のレジストリ情報を削除しますか？"'
-drive answer 2
-expect "$(drive setting Key_Path)" 'value "C:\ORVETA"'
-xdotool key Tab
-expect "$(drive focus 100)" 'focus 100'
-xdotool key space
-expect_exit "Space on キャンセル"
-
-# --- a deletion run --------------------------------------------------------
-
-group=deletion
-rm -rf "$prefix/drive_c/ORVETA"
-mkdir -p "$data"
-for code in 200404 200405 200406 200407; do : >"$data/${code}orveta.mdb"; done
-start_tool
-drive select 101 2004年04月度
-drive select 102 2004年06月度
-drive click 103
-expect "$(drive box)" \
-    'title "勤務ﾃﾞｰﾀ削除"' \
-    'text "削除した勤務データは復元できません。\r削除する前にバックアップを作成してください。\r勤務データを削除しますか？"' \
-    'buttons 1 2'
-drive answer 1
-expect "$(drive box)" 'title "勤務ﾃﾞｰﾀ削除"' 'text "本当に勤務データを削除してよろしいですか？"' 'buttons 1 2'
-drive answer 1
-expect "$(drive controls)" 'control 110 Static 248 16 * "削除データ数 ： 3"'
-expect "$(drive labels)" 'label 110 fits bold *'
-same "$(cd "$data" && echo *)" 200407orveta.mdb "data files left"
-# Nothing left in the range: the run says so.
-drive click 103
-drive answer 1
-drive answer 1
-expect "$(drive box)" 'text "削除対象データはありません。"' 'buttons 1'
-drive answer 1
-end_tool
-
-# --- the settings clearing from the menu ------------------------------------
-
-group=clearing
-start_tool
-drive menu 203
-expect "$(drive box)" 'title "ﾚｼﾞｽﾄﾘ削除"' 'text "「ORVETA」のレジストリ情報を削除しますか？"' \
-    'buttons 1 2'
-drive answer 1
-expect "$(drive box)" 'text "本当にレジストリ情報を削除しますか？"' 'buttons 1 2'
-drive answer 1
-expect "$(drive box)" 'title "ﾚｼﾞｽﾄﾘ削除"' 'text "レジストリ情報を削除しました。"' 'buttons 1'
-drive answer 1
-expect "$(drive setting Key_Path)" 'absent'
-expect "$(drive setting Pass_Wd)" 'absent'
-expect "$(drive controls)" 'control 112 Static 24 232 0 * ""'
-# The menu's end item ends the tool as キャンセル does.
-drive menu 205
-expect_exit ﾌﾟﾛｸﾞﾗﾑの終了
-
-# --- one running copy ------------------------------------------------------
-
-group=single-copy
-start_tool
-timeout 20 wine "$tool" >/dev/null 2>&1
-same "$?" 0 "exit code of the second copy"
-expect "$(drive window)" 'windows 1'
-kill -0 "$tool_pid" 2>/dev/null || fail "the first copy ended"
-drive click 100
-expect_exit キャンセル
-
-# --- another DPI -----------------------------------------------------------
-
-group=dpi
-wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
-start_tool
-expect "$(drive window)" 'dpi 144' 'client 623 501'
-expect "$(drive controls)" \
-    'control 101 ComboBox 168 108 326 30 tabstop *' \
-    'control 100 Button 360 228 158 62 tabstop *' \
-    'control 106 Button 48 72 518 134 *' \
-    'control 107 Static 96 108 *'
-expect "$(drive labels)" 'label 104 fits bold *' 'label 107 fits regular *'
-end_tool
-wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null
 
 if [ "$failures" -gt 0 ]; then
     echo "window-test: $failures failed" >&2
