@@ -341,6 +341,17 @@ test_single_copy()
     expect_exit キャンセル
 }
 
+# A folder name wider than its frame is cut off at the frame's inner edge
+# (Frame2 ends at 16 + 385 pixels, its border 2 pixels wide), on one line.
+test_long_folder()
+{
+    local folder='C:\Program Files\Solcana\KORVEL\ORVETA\勤務データ\2004年度から2030年度まで\本社'
+    set_install_path "$folder"
+    start_tool || return
+    expect "$(drive controls)" "control 112 Static 24 232 375 13 \"$folder\\data\""
+    set_install_path 'C:\ORVETA'
+}
+
 # Another DPI.
 test_dpi()
 {
@@ -357,7 +368,7 @@ test_dpi()
     wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null
 }
 
-for group in resources layout keyboard deletion clearing single_copy dpi; do
+for group in resources layout keyboard deletion clearing single_copy long_folder dpi; do
     "test_$group"
     end_tool
 done
