@@ -124,28 +124,31 @@ HWND childById(HWND window, int id)
     return child;
 }
 
+// The visible top-level windows of that class (and owner, if one is given).
+std::vector<HWND> topLevelWindows(const wchar_t *windowClass, HWND owner = nullptr)
+{
+    std::vector<HWND> all;
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            reinterpret_cast<std::vector<HWND> *>(data)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&all));
+    std::vector<HWND> found;
+    for (const HWND window : all)
+        if (className(window) == windowClass && IsWindowVisible(window)
+            && (!owner || GetWindow(window, GW_OWNER) == owner))
+            found.push_back(window);
+    return found;
+}
+
 // A message box is a dialog owned by the window.
 HWND messageBox(HWND owner)
 {
-    struct Search
-    {
-        HWND owner, box;
-    } search{owner, nullptr};
     return waitFor(
-        [&] {
-            search.box = nullptr;
-            EnumWindows(
-                [](HWND window, LPARAM data) -> BOOL {
-                    auto *s = reinterpret_cast<Search *>(data);
-                    if (className(window) == L"#32770" && GetWindow(window, GW_OWNER) == s->owner
-                        && IsWindowVisible(window)) {
-                        s->box = window;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            return search.box;
+        [owner] {
+            const std::vector<HWND> boxes = topLevelWindows(L"#32770", owner);
+            return boxes.empty() ? HWND{} : boxes.front();
         },
         "message box");
 }
@@ -180,19 +183,6 @@ int focusedId(HWND window)
     return focus ? GetDlgCtrlID(focus) : 0;
 }
 
-int windowCount()
-{
-    int count = 0;
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            if (className(window) == kWindowClass && IsWindowVisible(window))
-                ++*reinterpret_cast<int *>(data);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
-    return count;
-}
-
 // Wine gives every window the system's DPI.
 int screenDpi()
 {
@@ -205,7 +195,7 @@ int screenDpi()
 void describeWindow()
 {
     const HWND window = mainWindow();
-    print("windows " + std::to_string(windowCount()));
+    print("windows " + std::to_string(topLevelWindows(kWindowClass).size()));
     print("dpi " + std::to_string(screenDpi()));
     RECT client = {};
     GetClientRect(window, &client);
@@ -364,17 +354,8 @@ void describeBox()
 
 HWND visibleToolTip()
 {
-    HWND found = nullptr;
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            if (className(window) == L"tooltips_class32" && IsWindowVisible(window)) {
-                *reinterpret_cast<HWND *>(data) = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
+    const std::vector<HWND> tips = topLevelWindows(L"tooltips_class32");
+    return tips.empty() ? HWND{} : tips.front();
 }
 
 // Rests the pointer on the middle of the control, once the pointer has been
@@ -397,21 +378,7 @@ void describeToolTip()
 void expectNoBox()
 {
     Sleep(300);
-    const HWND window = mainWindow();
-    struct Search
-    {
-        HWND owner;
-        bool found;
-    } search{window, false};
-    EnumWindows(
-        [](HWND candidate, LPARAM data) -> BOOL {
-            auto *s = reinterpret_cast<Search *>(data);
-            if (className(candidate) == L"#32770" && GetWindow(candidate, GW_OWNER) == s->owner)
-                s->found = true;
-            return !s->found;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    print(search.found ? "a box" : "no box");
+    print(topLevelWindows(L"#32770", mainWindow()).empty() ? "no box" : "a box");
 }
 
 void answer(int id)
