@@ -1,0 +1,581 @@
+#include "shell/win32/mainwindow.h"
+
+#include "shell/win32/dpi.h"
+#include "shell/win32/resourceids.h"
+
+#include <algorithm>
+#include <system_error>
+#include <windows.h>
+// Windows' own headers after windows.h, which they build on.
+#include <commctrl.h>
+
+namespace shell {
+namespace {
+
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kWindowExStyle = 0;
+constexpr int kTwipsPerInch = 1440;
+constexpr int kVisibleListEntries = 12; // of an opened month list
+
+std::wstring wide(std::u16string_view text)
+{
+    return {text.begin(), text.end()};
+}
+
+std::u16string fromWide(std::wstring_view text)
+{
+    return {text.begin(), text.end()};
+}
+
+std::wstring windowText(HWND window)
+{
+    std::wstring text(std::size_t(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(std::size_t(GetWindowTextW(window, text.data(), int(text.size()))));
+    return text;
+}
+
+constexpr std::size_t indexOf(std::string_view name)
+{
+    for (std::size_t i = 0; i < kControls.size(); ++i)
+        if (kControls[i].name == name)
+            return i;
+    return kControls.size();
+}
+
+constexpr bool takesFocus(std::string_view name)
+{
+    return std::find(kTabOrder.begin(), kTabOrder.end(), name) != kTabOrder.end();
+}
+
+// A frame without a caption is only an etched line.
+constexpr bool isEtchedLine(const ControlDefinition &definition)
+{
+    return definition.kind == ControlKind::Frame && definition.caption.empty();
+}
+
+COLORREF textColour(TextColour colour)
+{
+    switch (colour) {
+    case TextColour::Blue:
+        return RGB(kBlue.red, kBlue.green, kBlue.blue);
+    case TextColour::Red:
+        return RGB(kRed.red, kRed.green, kRed.blue);
+    case TextColour::Default:
+        break;
+    }
+    return GetSysColor(COLOR_WINDOWTEXT);
+}
+
+HFONT createGothicFont(double points, bool bold, UINT dpi)
+{
+    LOGFONTW font = {};
+    font.lfHeight = -MulDiv(int(points * 100), int(dpi), 7200);
+    font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    font.lfCharSet = SHIFTJIS_CHARSET;
+    font.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    font.lfQuality = DEFAULT_QUALITY;
+    font.lfPitchAndFamily = VARIABLE_PITCH | FF_MODERN;
+    const std::wstring face = wide(kFaceName);
+    face.copy(font.lfFaceName, LF_FACESIZE - 1);
+    return CreateFontIndirectW(&font);
+}
+
+void registerWindowClass(HINSTANCE instance, WNDPROC procedure)
+{
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_MAINWINDOW),
+                                                      IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                                      GetSystemMetrics(SM_CYICON), LR_SHARED));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_MAINWINDOW),
+                                                        IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = kMainWindowClass;
+    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        throw std::system_error(int(GetLastError()), std::system_category(), "RegisterClassExW");
+}
+
+HMENU createMenuBar()
+{
+    const HMENU bar = CreateMenu();
+    const HMENU popup = CreatePopupMenu();
+    for (const MenuItemDefinition &item : kMenuItems) {
+        if (item.isSeparator())
+            AppendMenuW(popup, MF_SEPARATOR, UINT_PTR(item.id), nullptr);
+        else
+            AppendMenuW(popup, MF_STRING, UINT_PTR(item.id), wide(item.caption).c_str());
+    }
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), wide(kMenuCaption).c_str());
+    return bar;
+}
+
+} // namespace
+
+MainWindow::MainWindow(HINSTANCE instance, const platform::CalendarDate &today)
+    : instance_(instance)
+{
+    registerWindowClass(instance, &MainWindow::windowProcedure);
+    // Laid out for its monitor once it exists; the size given here is
+    // replaced straight away.
+    const HWND window
+        = CreateWindowExW(kWindowExStyle, kMainWindowClass, wide(kWindowCaption).c_str(),
+                          kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, pixels(kClientWidth),
+                          pixels(kClientHeight), nullptr, createMenuBar(), instance, this);
+    if (!window)
+        throw std::system_error(int(GetLastError()), std::system_category(), "CreateWindowExW");
+
+    dpi_ = dpiForWindow(window_);
+    createFonts();
+    createControls();
+    createToolTips();
+    orderForTabbing();
+    layOut();
+    fitWindowToClient(nullptr);
+    lastFocus_ = control(kTabOrder.front());
+
+    commands_.load(today);
+}
+
+MainWindow::~MainWindow()
+{
+    if (window_)
+        DestroyWindow(window_);
+    DeleteObject(regularFont_);
+    DeleteObject(boldFont_);
+}
+
+void MainWindow::show(int showCommand)
+{
+    ShowWindow(window_, showCommand);
+    UpdateWindow(window_);
+}
+
+bool MainWindow::handleDialogMessage(MSG &message)
+{
+    return window_ && IsDialogMessageW(window_, &message);
+}
+
+LRESULT CALLBACK MainWindow::windowProcedure(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto *self
+            = static_cast<MainWindow *>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto *self = reinterpret_cast<MainWindow *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self)
+        return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->window_ = nullptr;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return self->handleMessage(message, wParam, lParam);
+}
+
+LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_COMMAND:
+        onCommand(wParam, lParam);
+        return 0;
+    case WM_CTLCOLORSTATIC:
+        return onControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_ACTIVATE:
+        onActivate(wParam);
+        return 0;
+    case WM_SETFOCUS:
+        if (lastFocus_)
+            SetFocus(lastFocus_);
+        return 0;
+    case WM_NEXTDLGCTL: {
+        // What the dialog manager asks of a window when the arrow keys move
+        // the focus: lParam set, wParam is the control to take it; otherwise
+        // wParam tells next from previous.
+        const HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                         : GetNextDlgTabItem(window_, GetFocus(), wParam != 0);
+        if (next)
+            SetFocus(next);
+        return 0;
+    }
+    case DM_GETDEFID: {
+        // No button is the window's default: Enter presses the button that
+        // has the focus, and nothing otherwise.
+        const HWND focus = GetFocus();
+        for (std::size_t i = 0; i < kControls.size(); ++i)
+            if (kControls[i].kind == ControlKind::CommandButton && controls_[i] == focus)
+                return MAKELRESULT(kControls[i].id, DC_HASDEFID);
+        return 0;
+    }
+    case WM_DPICHANGED:
+        onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(window_, message, wParam, lParam);
+    }
+}
+
+void MainWindow::onCommand(WPARAM wParam, LPARAM lParam)
+{
+    const int id = LOWORD(wParam);
+    if (lParam == 0 && HIWORD(wParam) == 0) {
+        for (const MenuItemDefinition &item : kMenuItems)
+            if (item.id == id && !item.isSeparator())
+                commands_.menuChosen(item.command);
+        return;
+    }
+    if (HIWORD(wParam) != BN_CLICKED)
+        return;
+    if (id == findControl("Command1")->id)
+        commands_.okClicked();
+    else if (id == findControl("Command2")->id)
+        commands_.cancelClicked();
+}
+
+// Labels and frames ask for their colours here; only labels have their own.
+LRESULT MainWindow::onControlColour(HDC dc, HWND control) const
+{
+    TextColour colour = TextColour::Default;
+    const auto found = std::find(controls_.begin(), controls_.end(), control);
+    if (found != controls_.end()) {
+        const ControlDefinition &definition = kControls[std::size_t(found - controls_.begin())];
+        if (definition.kind == ControlKind::Label)
+            colour = definition.colour;
+    }
+    SetTextColor(dc, textColour(colour));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void MainWindow::onActivate(WPARAM wParam)
+{
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        // Kept for when the window comes back, as a dialog does.
+        const HWND focus = GetFocus();
+        if (focus && IsChild(window_, focus))
+            lastFocus_ = focus;
+        return;
+    }
+    if (!HIWORD(wParam) && lastFocus_)
+        SetFocus(lastFocus_);
+    commands_.activate();
+}
+
+void MainWindow::onDpiChanged(UINT dpi, const RECT &suggested)
+{
+    dpi_ = dpi;
+    const HFONT oldRegular = regularFont_;
+    const HFONT oldBold = boldFont_;
+    createFonts();
+    layOut();
+    const POINT topLeft{suggested.left, suggested.top};
+    fitWindowToClient(&topLeft);
+    DeleteObject(oldRegular);
+    DeleteObject(oldBold);
+}
+
+void MainWindow::createControls()
+{
+    for (std::size_t i = 0; i < kControls.size(); ++i) {
+        const ControlDefinition &definition = kControls[i];
+        DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+        if (takesFocus(definition.name))
+            style |= WS_TABSTOP;
+        const wchar_t *windowClass = WC_STATICW;
+        switch (definition.kind) {
+        case ControlKind::Frame:
+            if (isEtchedLine(definition)) {
+                style |= SS_ETCHEDHORZ;
+            } else {
+                windowClass = WC_BUTTONW;
+                style |= BS_GROUPBOX;
+            }
+            break;
+        case ControlKind::Label:
+            // Sized to its text; a text wider than its frame is cut off
+            // rather than wrapped.
+            style |= SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+            break;
+        case ControlKind::DropDownList:
+            windowClass = WC_COMBOBOXW;
+            style |= CBS_DROPDOWNLIST | WS_VSCROLL;
+            break;
+        case ControlKind::CommandButton:
+            windowClass = WC_BUTTONW;
+            style |= BS_PUSHBUTTON;
+            break;
+        }
+        controls_[i] = CreateWindowExW(
+            0, windowClass, wide(definition.caption).c_str(), style, 0, 0, 0, 0, window_,
+            reinterpret_cast<HMENU>(INT_PTR(definition.id)), instance_, nullptr);
+        if (!controls_[i])
+            throw std::system_error(int(GetLastError()), std::system_category(), "CreateWindowExW");
+        if (definition.kind == ControlKind::DropDownList)
+            SendMessageW(controls_[i], CB_SETMINVISIBLE, kVisibleListEntries, 0);
+    }
+}
+
+void MainWindow::createToolTips()
+{
+    toolTips_
+        = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                          WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
+    for (std::size_t i = 0; i < kControls.size(); ++i) {
+        if (kControls[i].toolTip.empty())
+            continue;
+        std::wstring text = wide(kControls[i].toolTip);
+        TTTOOLINFOW tool = {};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = window_;
+        tool.uId = reinterpret_cast<UINT_PTR>(controls_[i]);
+        tool.lpszText = text.data(); // copied by the tooltip control
+        SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+// The dialog manager moves the focus through the controls in Z-order, and
+// the arrow keys within a group: the controls of the tab order come first,
+// as one group, then the labels, then the frames underneath what they hold.
+void MainWindow::orderForTabbing()
+{
+    HWND previous = HWND_TOP;
+    for (const std::string_view name : kTabOrder) {
+        SetWindowPos(control(name), previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = control(name);
+    }
+    for (std::size_t i = 0; i < kControls.size(); ++i)
+        if (kControls[i].kind == ControlKind::Frame)
+            SetWindowPos(controls_[i], HWND_BOTTOM, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+    const auto startGroup = [](HWND window) {
+        if (window)
+            SetWindowLongPtrW(window, GWL_STYLE, GetWindowLongPtrW(window, GWL_STYLE) | WS_GROUP);
+    };
+    startGroup(control(kTabOrder.front()));
+    startGroup(GetWindow(control(kTabOrder.back()), GW_HWNDNEXT));
+}
+
+void MainWindow::createFonts()
+{
+    regularFont_ = createGothicFont(kRegularPoints, false, dpi_);
+    boldFont_ = createGothicFont(kBoldPoints, true, dpi_);
+}
+
+void MainWindow::layOut()
+{
+    for (std::size_t i = 0; i < kControls.size(); ++i) {
+        const ControlDefinition &definition = kControls[i];
+        const RECT rect = clientRect(i);
+        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(definition)),
+                     FALSE);
+        SetWindowPos(controls_[i], nullptr, rect.left, rect.top, rect.right - rect.left,
+                     rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        if (definition.kind == ControlKind::Label)
+            fitLabel(i);
+        else if (definition.kind == ControlKind::DropDownList)
+            fitListHeight(i);
+    }
+    if (toolTips_)
+        SendMessageW(toolTips_, WM_SETFONT, reinterpret_cast<WPARAM>(regularFont_), FALSE);
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
+void MainWindow::fitWindowToClient(const POINT *topLeft)
+{
+    const int width = scaled(kClientWidth);
+    const int height = scaled(kClientHeight);
+    RECT frame{0, 0, width, height};
+    adjustWindowRectForDpi(frame, kWindowStyle, true, kWindowExStyle, dpi_);
+    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+    if (!topLeft)
+        flags |= SWP_NOMOVE;
+    const POINT origin = topLeft ? *topLeft : POINT{0, 0};
+    SetWindowPos(window_, nullptr, origin.x, origin.y, frame.right - frame.left,
+                 frame.bottom - frame.top, flags);
+
+    // A menu bar that wraps takes more room than the frame calculation
+    // allows for; the window grows by what is missing.
+    RECT client = {};
+    GetClientRect(window_, &client);
+    const int missingWidth = width - client.right;
+    const int missingHeight = height - client.bottom;
+    if (missingWidth != 0 || missingHeight != 0) {
+        RECT window = {};
+        GetWindowRect(window_, &window);
+        SetWindowPos(window_, nullptr, 0, 0, window.right - window.left + missingWidth,
+                     window.bottom - window.top + missingHeight,
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+    }
+}
+
+// A label's Left and Top stay; it is as wide as its text and one line high,
+// and cut off at the inner edge of the frame that holds it.
+void MainWindow::fitLabel(std::size_t index)
+{
+    const HWND label = controls_[index];
+    const std::wstring text = windowText(label);
+    const HDC dc = GetDC(label);
+    const HGDIOBJ previousFont = SelectObject(dc, fontFor(kControls[index]));
+    SIZE extent = {};
+    GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, previousFont);
+    ReleaseDC(label, dc);
+
+    const RECT rect = clientRect(index);
+    int width = text.empty() ? 0 : extent.cx;
+    if (const std::string_view container = kControls[index].container; !container.empty()) {
+        const RECT frame = clientRect(indexOf(container));
+        const int border = MulDiv(2, int(dpi_), int(kDesignDpi));
+        width = std::max(0, std::min(width, int(frame.right - rect.left) - border));
+    }
+    SetWindowPos(label, nullptr, 0, 0, width, metrics.tmHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(label, nullptr, TRUE);
+}
+
+// The window's own height is that of the box with its list opened; the
+// closed box is as high as the table says, and the height of its selection
+// field follows from that, whatever the font. The field is corrected by what
+// the box is found to miss, as Wine reads the field's height back 2 pixels
+// higher than it was set. Wine also raises the field to the font's height
+// whenever the box is resized, so the field comes last.
+void MainWindow::fitListHeight(std::size_t index)
+{
+    const HWND list = controls_[index];
+    const RECT rect = clientRect(index);
+    const int closedHeight = rect.bottom - rect.top;
+    const auto entryHeight = int(SendMessageW(list, CB_GETITEMHEIGHT, 0, 0));
+    SetWindowPos(list, nullptr, 0, 0, rect.right - rect.left,
+                 closedHeight + kVisibleListEntries * entryHeight + 2,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    auto fieldHeight = int(SendMessageW(list, CB_GETITEMHEIGHT, WPARAM(-1), 0));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        RECT current = {};
+        GetWindowRect(list, &current);
+        const int difference = closedHeight - int(current.bottom - current.top);
+        if (difference == 0)
+            break;
+        fieldHeight += difference;
+        SendMessageW(list, CB_SETITEMHEIGHT, WPARAM(-1), fieldHeight);
+    }
+}
+
+int MainWindow::scaled(int twips) const
+{
+    return MulDiv(twips, int(dpi_), kTwipsPerInch);
+}
+
+// Where the control lies in the client area: its frame's offset added to
+// its own.
+RECT MainWindow::clientRect(std::size_t index) const
+{
+    const ControlDefinition &definition = kControls[index];
+    Twips twips = definition.geometry;
+    if (!definition.container.empty()) {
+        const Twips &frame = findControl(definition.container)->geometry;
+        twips.left += frame.left;
+        twips.top += frame.top;
+    }
+    const int left = scaled(twips.left);
+    const int top = scaled(twips.top);
+    return {left, top, left + scaled(twips.width), top + scaled(twips.height)};
+}
+
+HWND MainWindow::control(std::string_view name) const
+{
+    const std::size_t index = indexOf(name);
+    return index < controls_.size() ? controls_[index] : nullptr;
+}
+
+HFONT MainWindow::fontFor(const ControlDefinition &definition) const
+{
+    return definition.font == FontKind::Bold ? boldFont_ : regularFont_;
+}
+
+void MainWindow::setCaption(std::string_view label, std::u16string_view text)
+{
+    SetWindowTextW(control(label), wide(text).c_str());
+    fitLabel(indexOf(label));
+}
+
+void MainWindow::setListEntries(std::string_view list, const std::vector<std::u16string> &entries)
+{
+    const HWND box = control(list);
+    std::size_t characters = 0;
+    for (const std::u16string &entry : entries)
+        characters += entry.size() + 1;
+    SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(box, CB_RESETCONTENT, 0, 0);
+    SendMessageW(box, CB_INITSTORAGE, entries.size(), LPARAM(characters * sizeof(wchar_t)));
+    for (const std::u16string &entry : entries)
+        SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(entry).c_str()));
+    SendMessageW(box, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(box, nullptr, TRUE);
+}
+
+void MainWindow::setListText(std::string_view list, std::u16string_view text)
+{
+    const HWND box = control(list);
+    const LRESULT index = SendMessageW(box, CB_FINDSTRINGEXACT, WPARAM(-1),
+                                       reinterpret_cast<LPARAM>(wide(text).c_str()));
+    if (index != CB_ERR)
+        SendMessageW(box, CB_SETCURSEL, WPARAM(index), 0);
+}
+
+std::u16string MainWindow::listText(std::string_view list) const
+{
+    const HWND box = control(list);
+    const LRESULT index = SendMessageW(box, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR)
+        return {};
+    const LRESULT length = SendMessageW(box, CB_GETLBTEXTLEN, WPARAM(index), 0);
+    if (length == CB_ERR)
+        return {};
+    std::wstring text(std::size_t(length) + 1, L'\0');
+    text.resize(std::size_t(
+        SendMessageW(box, CB_GETLBTEXT, WPARAM(index), reinterpret_cast<LPARAM>(text.data()))));
+    return fromWide(text);
+}
+
+void MainWindow::setFocus(std::string_view name)
+{
+    lastFocus_ = control(name);
+    SetFocus(lastFocus_);
+}
+
+platform::MessageAnswer MainWindow::showMessage(const platform::Message &message)
+{
+    // The lone carriage returns between the pieces break the lines as they
+    // are.
+    UINT type = MB_DEFBUTTON1;
+    type |= message.icon == platform::MessageIcon::Question ? MB_ICONQUESTION : MB_ICONEXCLAMATION;
+    type |= message.buttons == platform::MessageButtons::OkCancel ? MB_OKCANCEL : MB_OK;
+    const int answer
+        = MessageBoxW(window_, wide(message.text).c_str(), wide(message.title).c_str(), type);
+    return answer == IDOK ? platform::MessageAnswer::Ok : platform::MessageAnswer::Cancel;
+}
+
+void MainWindow::endProgram()
+{
+    // Nothing of the window runs after this: WM_DESTROY posts the quit
+    // message, and the message loop ends before another message is taken.
+    DestroyWindow(window_);
+}
+
+} // namespace shell

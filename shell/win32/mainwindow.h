@@ -1,0 +1,74 @@
+#pragma once
+
+#include "platform/currentdate.h"
+#include "shell/mainwindowcommands.h"
+
+#include <array>
+#include <windows.h>
+
+namespace shell {
+
+// The window class, by which a later start finds the running copy's window.
+inline constexpr wchar_t kMainWindowClass[] = L"OrvetaWorkdataDeleteMainWindow";
+
+// The tool's only window, on Win32: builds the controls and the menu of
+// kControls and kMenuItems, lays them out for the monitor's DPI and routes
+// their events to MainWindowCommands. Every control is a direct child of the
+// window, so that the dialog manager's Tab and arrow keys reach them all; a
+// control inside a frame is placed at the frame's offset plus its own.
+class MainWindow final : private MainWindowView
+{
+public:
+    // Builds the window hidden and runs the load handler; today presets both
+    // month lists and is read once, by the caller.
+    MainWindow(HINSTANCE instance, const platform::CalendarDate &today);
+    ~MainWindow() override;
+
+    void show(int showCommand);
+    // True when the message was the window's keyboard navigation and has
+    // been handled: Tab, Shift+Tab, the arrow keys, Enter and Space.
+    [[nodiscard]] bool handleDialogMessage(MSG &message);
+
+private:
+    static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam);
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void onCommand(WPARAM wParam, LPARAM lParam);
+    LRESULT onControlColour(HDC dc, HWND control) const;
+    void onActivate(WPARAM wParam);
+    void onDpiChanged(UINT dpi, const RECT &suggested);
+
+    void createControls();
+    void createToolTips();
+    void orderForTabbing();
+    void createFonts();
+    void layOut();
+    void fitWindowToClient(const POINT *topLeft);
+    void fitLabel(std::size_t index);
+    void fitListHeight(std::size_t index);
+
+    [[nodiscard]] int scaled(int twips) const;
+    [[nodiscard]] RECT clientRect(std::size_t index) const;
+    [[nodiscard]] HWND control(std::string_view name) const;
+    [[nodiscard]] HFONT fontFor(const ControlDefinition &definition) const;
+
+    void setCaption(std::string_view label, std::u16string_view text) override;
+    void setListEntries(std::string_view list, const std::vector<std::u16string> &entries) override;
+    void setListText(std::string_view list, std::u16string_view text) override;
+    std::u16string listText(std::string_view list) const override;
+    void setFocus(std::string_view control) override;
+    platform::MessageAnswer showMessage(const platform::Message &message) override;
+    void endProgram() override;
+
+    HINSTANCE instance_;
+    HWND window_ = nullptr;
+    HWND toolTips_ = nullptr;
+    HWND lastFocus_ = nullptr; // restored when the window is activated again
+    UINT dpi_ = 96;
+    HFONT regularFont_ = nullptr;
+    HFONT boldFont_ = nullptr;
+    std::array<HWND, kControls.size()> controls_{}; // as kControls
+    MainWindowCommands commands_{*this};
+};
+
+} // namespace shell

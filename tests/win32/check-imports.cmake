@@ -1,0 +1,20 @@
+# Fails unless the program imports nothing but DLLs that every Windows has.
+#   cmake -D OBJDUMP=... -D PROGRAM=... -P check-imports.cmake
+cmake_minimum_required(VERSION 3.25)
+set(system_dlls ADVAPI32 COMCTL32 GDI32 KERNEL32 MSVCRT SHELL32 USER32)
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM}
+    OUTPUT_VARIABLE headers RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${OBJDUMP} -p ${PROGRAM} failed")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
+if(NOT imports)
+    message(FATAL_ERROR "no imports found in ${PROGRAM}")
+endif()
+foreach(import IN LISTS imports)
+    string(REGEX REPLACE "DLL Name: ([^.]+)\\.[dD][lL][lL].*" "\\1" dll "${import}")
+    string(TOUPPER "${dll}" dll)
+    if(NOT dll IN_LIST system_dlls)
+        message(FATAL_ERROR "${PROGRAM} imports ${import}, not a Windows system DLL")
+    endif()
+endforeach()
