@@ -30,7 +30,7 @@ trap 'rm -rf "$work"' EXIT
 
 echo "== xpm-to-ico"
 c++ -std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror -o "$work/xpm-to-ico" \
-    packaging/windows/xpm-to-ico.cpp || fail "building xpm-to-ico"
+    shell/win32/xpm-to-ico.cpp || fail "building xpm-to-ico"
 
 # Three by two pixels, two characters a pixel: red, clear, blue / clear, blue, red.
 cat >"$work/small.xpm" <<'EOF'
