@@ -153,10 +153,12 @@ void runDeletion(benchmark::State &state, FileSet set)
 
 bool heldByAnotherProgram(int fd)
 {
-    if (::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        ::flock(fd, LOCK_UN);
+    else if (errno == EWOULDBLOCK)
         return true;
     struct flock query = {};
-    query.l_type = F_RDLCK;
+    query.l_type = F_WRLCK;
     query.l_whence = SEEK_SET;
     if (::fcntl(fd, F_OFD_GETLK, &query) != 0)
         return false;
@@ -182,15 +184,19 @@ void floorLoop(benchmark::State &state, FileSet set)
         state.ResumeTiming();
 
         for (const char *name : names) {
+            struct stat info = {};
+            if (::stat(name, &info) != 0 || !S_ISREG(info.st_mode))
+                continue;
             const int fd = ::open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
             if (fd < 0)
                 continue;
-            struct stat info = {};
             bool free = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
             if constexpr (QueryLocks)
                 free = free && !heldByAnotherProgram(fd);
             ::close(fd);
-            if (free && ::unlink(name) == 0)
+            // The read-only check the deletion makes before it unlinks.
+            if (free && ::lstat(name, &info) == 0 && (info.st_mode & 0222) != 0
+                && ::unlink(name) == 0)
                 ++deleted;
         }
     }

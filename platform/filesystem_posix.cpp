@@ -1,5 +1,4 @@
 #include "platform/filesystem.h"
-
 #include "platform/text.h"
 
 #include <cerrno>
@@ -12,23 +11,41 @@
 namespace platform {
 namespace {
 
-bool heldByAnotherProgram(int fd)
+// The name as the system calls take it, or nothing for a name they would
+// cut short at an embedded NUL and so take for another file.
+std::optional<std::string> systemName(const std::u16string &path)
 {
-    // A shared flock fails while anyone holds an exclusive one; it goes away
-    // again when the descriptor is closed.
-    if (::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK)
-        return true;
+    std::string name = toUtf8(path);
+    if (name.find('\0') != std::string::npos)
+        return std::nullopt;
+    return name;
+}
 
-    // One open-file-description query sees both kinds of record lock, the
-    // classic POSIX ones and the open-file-description ones.
+std::u16string systemReason(int error)
+{
+    return fromUtf8(std::strerror(error));
+}
+
+bool isLockedByAnotherProgram(int fd)
+{
+    // An exclusive flock is refused beside any other flock, shared or
+    // exclusive. Granted, it is given back at once rather than on close, so
+    // that nobody else trying the file meanwhile finds it held, and a copy of
+    // the descriptor forked off by another thread cannot keep it alive.
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        ::flock(fd, LOCK_UN);
+    else if (errno == EWOULDBLOCK)
+        return true;
+    // Any other failure (a file system without flock) leaves it to the
+    // record locks below.
+
+    // Asked for as a write lock over the whole file, one open-file-description
+    // query reports the read and the write record locks of everybody else,
+    // classic POSIX and open-file-description ones alike. It takes nothing.
     struct flock query = {};
-    query.l_type = F_RDLCK;
+    query.l_type = F_WRLCK;
     query.l_whence = SEEK_SET;
-    query.l_start = 0;
-    query.l_len = 0;
-    if (::fcntl(fd, F_OFD_GETLK, &query) != 0)
-        return false;
-    return query.l_type != F_UNLCK;
+    return ::fcntl(fd, F_OFD_GETLK, &query) == 0 && query.l_type != F_UNLCK;
 }
 
 } // namespace
@@ -40,22 +57,41 @@ bool isAbsolutePath(std::u16string_view path)
 
 bool isFreeRegularFile(const std::u16string &path)
 {
-    // Non-blocking so that a FIFO under a data file's name cannot hang us.
-    const int fd = ::open(toUtf8(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const std::optional<std::string> name = systemName(path);
+    if (!name)
+        return false;
+    // Opening a FIFO or a device can wake up or upset whoever is at its other
+    // end, so only what looks like a regular file is opened at all; the
+    // fstat below is what counts.
+    struct stat info = {};
+    if (::stat(name->c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    // Non-blocking: neither a FIFO swapped in meanwhile nor another
+    // program's lease can hang us.
+    const int fd = ::open(name->c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return false;
-    struct stat info = {};
-    const bool present
-        = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && !heldByAnotherProgram(fd);
+    const bool free
+        = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && !isLockedByAnotherProgram(fd);
     ::close(fd);
-    return present;
+    return free;
 }
 
 std::optional<std::u16string> removeFile(const std::u16string &path)
 {
-    if (::unlink(toUtf8(path).c_str()) == 0)
-        return std::nullopt;
-    return fromUtf8(std::strerror(errno));
+    const std::optional<std::string> name = systemName(path);
+    if (!name)
+        return systemReason(ENOENT);
+    struct stat info = {};
+    if (::lstat(name->c_str(), &info) != 0)
+        return systemReason(errno);
+    // Read-only as rm judges it: no write permission for anyone, and root is
+    // held to it too. A symbolic link is judged by itself, not its target.
+    if (!S_ISLNK(info.st_mode) && (info.st_mode & 0222) == 0)
+        return u"読み取り専用のファイルです。";
+    if (::unlink(name->c_str()) != 0)
+        return systemReason(errno);
+    return std::nullopt;
 }
 
 } // namespace platform

@@ -7,12 +7,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <functional>
 #include <grp.h>
 #include <linux/fs.h>
 #include <optional>
 #include <string>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -144,3 +146,56 @@ private:
         return std::nullopt;
     return output;
 }
+
+enum class LockApi { Flock, Posix, Ofd };
+
+// Another process holding one lock on a file for as long as this lives: a
+// flock (shared for F_RDLCK, else exclusive) or a POSIX or open-file-
+// description record lock of that type over the given range.
+class LockHolder final
+{
+public:
+    LockHolder(const QString &path, LockApi api, short type, off_t start = 0, off_t length = 0)
+    {
+        const QByteArray name = QFile::encodeName(path);
+        int ready[2];
+        if (::pipe(ready) != 0 || ::pipe(release_) != 0)
+            return;
+        if ((pid_ = ::fork()) == 0) {
+            ::close(release_[1]);
+            const int fd = ::open(name.constData(), O_RDWR);
+            struct flock range = {};
+            range.l_type = type;
+            range.l_start = start;
+            range.l_len = length;
+            bool locked = false;
+            if (api == LockApi::Flock)
+                locked = ::flock(fd, (type == F_RDLCK ? LOCK_SH : LOCK_EX) | LOCK_NB) == 0;
+            else
+                locked = ::fcntl(fd, api == LockApi::Ofd ? F_OFD_SETLK : F_SETLK, &range) == 0;
+            char byte = locked ? '1' : '0';
+            if (::write(ready[1], &byte, 1) == 1)
+                while (::read(release_[0], &byte, 1) > 0) { }
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(release_[0]);
+        char byte = '0';
+        held_ = pid_ > 0 && ::read(ready[0], &byte, 1) == 1 && byte == '1';
+        ::close(ready[0]);
+    }
+    ~LockHolder()
+    {
+        ::close(release_[1]);
+        if (pid_ > 0)
+            while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) { }
+    }
+    Q_DISABLE_COPY_MOVE(LockHolder)
+
+    [[nodiscard]] bool isHeld() const { return held_; }
+
+private:
+    int release_[2] = {-1, -1};
+    pid_t pid_ = -1;
+    bool held_ = false;
+};

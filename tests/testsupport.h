@@ -73,57 +73,6 @@ inline char *toString(const std::u16string &text)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : ~0u;
 }
 
-enum class LockKind { FlockExclusive, FlockShared, PosixWrite, PosixRead, OfdWrite };
-
-// Another process holding a lock on a file for as long as this lives.
-class LockHolder final
-{
-public:
-    LockHolder(const QString &path, LockKind kind)
-    {
-        const QByteArray name = QFile::encodeName(path);
-        int ready[2];
-        if (::pipe(ready) != 0 || ::pipe(release_) != 0)
-            return;
-        if ((pid_ = ::fork()) == 0) {
-            ::close(release_[1]);
-            const int fd = ::open(name.constData(), O_RDWR);
-            struct flock range = {};
-            range.l_type = kind == LockKind::PosixRead ? F_RDLCK : F_WRLCK;
-            bool locked = false;
-            if (kind == LockKind::FlockExclusive || kind == LockKind::FlockShared)
-                locked = ::flock(fd, (kind == LockKind::FlockShared ? LOCK_SH : LOCK_EX) | LOCK_NB)
-                         == 0;
-            else
-                locked
-                    = ::fcntl(fd, kind == LockKind::OfdWrite ? F_OFD_SETLK : F_SETLK, &range) == 0;
-            char byte = locked ? '1' : '0';
-            if (::write(ready[1], &byte, 1) == 1)
-                while (::read(release_[0], &byte, 1) > 0) { }
-            ::_exit(0);
-        }
-        ::close(ready[1]);
-        ::close(release_[0]);
-        char byte = '0';
-        held_ = pid_ > 0 && ::read(ready[0], &byte, 1) == 1 && byte == '1';
-        ::close(ready[0]);
-    }
-    ~LockHolder()
-    {
-        ::close(release_[1]);
-        if (pid_ > 0)
-            ::waitpid(pid_, nullptr, 0);
-    }
-    Q_DISABLE_COPY_MOVE(LockHolder)
-
-    [[nodiscard]] bool isHeld() const { return held_; }
-
-private:
-    int release_[2] = {-1, -1};
-    pid_t pid_ = -1;
-    bool held_ = false;
-};
-
 // Stands in for the main window of a command (deletion::DeletionWindow or
 // settings::ClearingWindow): answers every message from a script, OK once it
 // runs out, and keeps everything it was shown.

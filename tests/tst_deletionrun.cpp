@@ -168,7 +168,7 @@ private slots:
             QVERIFY(::mkfifo(QFile::encodeName(blocked).constData(), 0644) == 0);
         } else if (run.blocker == u"locked") {
             QVERIFY(writeFile(blocked, {})
-                    && lock.emplace(blocked, LockKind::FlockExclusive).isHeld());
+                    && lock.emplace(blocked, LockApi::Flock, F_WRLCK).isHeld());
         } else if (run.blocker == u"immutable"
                    && !immutable.emplace(blocked, FS_IMMUTABLE_FL).isSet()) {
             QSKIP("this file system or user cannot set the immutable attribute");

@@ -1,32 +1,72 @@
-#include "deletion/module1.h"
-#include "testsupport.h"
+#include "deletion/presenceprobe.h"
+#include "filesupport.h"
+#include "platform/filesystem.h"
 
-#include <cstring>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <functional>
+#include <optional>
+#include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-using deletion::probeFilePresence;
+using namespace Qt::StringLiterals;
+using platform::isFreeRegularFile;
+using platform::removeFile;
 
 namespace {
-
-bool makeSocket(const QString &path)
-{
-    sockaddr_un address{AF_UNIX, {}};
-    const QByteArray name = QFile::encodeName(path);
-    std::strncpy(address.sun_path, name.constData(), sizeof address.sun_path - 1);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const bool bound = ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
-    return ::close(fd) == 0 && bound;
-}
 
 bool makeFifo(const QString &path)
 {
     return ::mkfifo(QFile::encodeName(path).constData(), 0644) == 0;
 }
 
+bool makeSocket(const QString &path)
+{
+    sockaddr_un address{AF_UNIX, {}};
+    qstrncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    return ::close(fd) == 0 && bound;
+}
+
+QStringList openDescriptors()
+{
+    return QDir(u"/proc/self/fd"_s).entryList(QDir::AllEntries | QDir::System, QDir::Name);
+}
+
+// Takes, through a descriptor of its own, the lock that conflicts with every
+// kind of lock over the range, and gives it back at once: false while
+// anybody else holds one there.
+bool canTakeConflictingLock(const QString &path, LockApi api, off_t start, off_t length)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+    struct flock range = {};
+    range.l_type = F_WRLCK;
+    range.l_start = start;
+    range.l_len = length;
+    const bool taken = api == LockApi::Flock ? ::flock(fd, LOCK_EX | LOCK_NB) == 0
+                                             : ::fcntl(fd, F_OFD_SETLK, &range) == 0;
+    ::close(fd);
+    return taken;
+}
+
+bool exists(const QString &path)
+{
+    struct stat info = {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+}
+
 } // namespace
 
-class Module1Test final : public QObject
+class PresenceProbeTest final : public QObject
 {
     Q_OBJECT
 
@@ -35,27 +75,25 @@ private slots:
 
     void shouldTellPresenceByKindOfEntry_data()
     {
-        // The row names what stands at the path; a trailing separator is
-        // handed to the probe too.
         QTest::addColumn<bool>("present");
-        for (const char *kind : {"file", "file/", "zero-length file", "link to file"})
+        for (const char *kind : {"file", "zero-length file", "link to file"})
             QTest::newRow(kind) << true;
-        for (const char *kind : {"empty path", "missing", "directory", "directory/", "fifo",
-                                 "socket", "link to directory", "link to fifo", "dangling link"})
+        for (const char *kind :
+             {"empty path", "missing", "file/", "name with a NUL", "directory", "fifo", "socket",
+              "link to directory", "link to fifo", "dangling link"})
             QTest::newRow(kind) << false;
     }
     void shouldTellPresenceByKindOfEntry()
     {
         QFETCH(bool, present);
-        QString kind = QString::fromLatin1(QTest::currentDataTag());
-        const QString suffix = kind.endsWith(u'/') ? u"/"_s : QString();
-        kind.chop(suffix.size());
-        const QString path
-            = kind == u"empty path" ? QString() : dir_->filePath(u"200406orveta.mdb"_s);
+        const QString kind = QString::fromLatin1(QTest::currentDataTag());
+        const QString path = dir_->filePath(u"200406orveta.mdb"_s);
         const QString target = dir_->filePath(u"target"_s);
         const QHash<QString, std::function<bool()>> make{
             {u"file"_s, [&] { return writeFile(path, "data"); }},
             {u"zero-length file"_s, [&] { return writeFile(path, {}); }},
+            {u"file/"_s, [&] { return writeFile(path, "data"); }},
+            {u"name with a NUL"_s, [&] { return writeFile(path, "data"); }},
             {u"directory"_s, [&] { return QDir().mkdir(path); }},
             {u"fifo"_s, [&] { return makeFifo(path); }},
             {u"socket"_s, [&] { return makeSocket(path); }},
@@ -67,43 +105,109 @@ private slots:
             {u"dangling link"_s, [&] { return QFile::link(target, path); }},
         };
         QVERIFY2(!make.contains(kind) || make[kind](), qPrintable(kind));
+        std::u16string probed = kind == u"empty path" ? u"" : path.toStdU16String();
+        if (kind == u"file/")
+            probed += u'/';
+        if (kind == u"name with a NUL") // would reach the file if cut short at the NUL
+            probed += std::u16string(1, u'\0') + u"x";
 
-        const QStringList descriptors = folderEntries(u"/proc/self/fd"_s);
-        QString probed = path + suffix;
-        QCOMPARE(probeFilePresence(probed), present);
-        QCOMPARE(probed, path); // the caller's variable loses the trailing separator
-        QCOMPARE(folderEntries(u"/proc/self/fd"_s), descriptors); // none left open
+        const QStringList descriptors = openDescriptors();
+        QCOMPARE(isFreeRegularFile(probed), present);
+        QCOMPARE(openDescriptors(), descriptors);
     }
 
-    void shouldSeeLocksOfOtherProcesses_data()
+    // The deletion run's probe drops one trailing separator, from the
+    // caller's variable too, and then finds the file.
+    void shouldProbeWithoutTrailingSeparator()
     {
-        QTest::addColumn<LockKind>("kind");
-        QTest::addColumn<bool>("presentWhileHeld");
-        QTest::newRow("exclusive flock") << LockKind::FlockExclusive << false;
-        QTest::newRow("shared flock") << LockKind::FlockShared << true;
-        QTest::newRow("POSIX write lock") << LockKind::PosixWrite << false;
-        QTest::newRow("POSIX read lock") << LockKind::PosixRead << true;
-        QTest::newRow("OFD write lock") << LockKind::OfdWrite << false;
-    }
-    void shouldSeeLocksOfOtherProcesses()
-    {
-        QFETCH(LockKind, kind);
-        QFETCH(bool, presentWhileHeld);
-        QString path = dir_->filePath(u"200406orveta.mdb"_s);
+        const QString path = dir_->filePath(u"200406orveta.mdb"_s);
         QVERIFY(writeFile(path, "data"));
-        std::optional<LockHolder> holder(std::in_place, path, kind);
+        std::u16string probed = path.toStdU16String() + u'/';
+        QVERIFY(deletion::probeFilePresence(probed));
+        QCOMPARE(QString::fromStdU16String(probed), path);
+        std::u16string empty;
+        QVERIFY(!deletion::probeFilePresence(empty));
+    }
+
+    void shouldSeeEveryLockOfAnotherProcess_data()
+    {
+        QTest::addColumn<LockApi>("api");
+        QTest::addColumn<short>("type");
+        QTest::addColumn<off_t>("start");
+        QTest::addColumn<off_t>("length"); // 0: to the end of the file, however long
+        QTest::newRow("flock shared") << LockApi::Flock << short(F_RDLCK) << off_t(0) << off_t(0);
+        QTest::newRow("flock exclusive")
+            << LockApi::Flock << short(F_WRLCK) << off_t(0) << off_t(0);
+        QTest::newRow("POSIX read") << LockApi::Posix << short(F_RDLCK) << off_t(0) << off_t(0);
+        QTest::newRow("POSIX write") << LockApi::Posix << short(F_WRLCK) << off_t(0) << off_t(0);
+        QTest::newRow("OFD read") << LockApi::Ofd << short(F_RDLCK) << off_t(0) << off_t(0);
+        QTest::newRow("OFD write") << LockApi::Ofd << short(F_WRLCK) << off_t(0) << off_t(0);
+        QTest::newRow("POSIX read of bytes 10-19")
+            << LockApi::Posix << short(F_RDLCK) << off_t(10) << off_t(10);
+        QTest::newRow("OFD write of bytes 10-19")
+            << LockApi::Ofd << short(F_WRLCK) << off_t(10) << off_t(10);
+    }
+    void shouldSeeEveryLockOfAnotherProcess()
+    {
+        QFETCH(LockApi, api);
+        QFETCH(short, type);
+        QFETCH(off_t, start);
+        QFETCH(off_t, length);
+        const QString path = dir_->filePath(u"200406orveta.mdb"_s);
+        QVERIFY(writeFile(path, QByteArray(64, 'x')));
+        std::optional<LockHolder> holder(std::in_place, path, api, type, start, length);
         QVERIFY(holder->isHeld());
-        QCOMPARE(probeFilePresence(path), presentWhileHeld);
-        // Asking twice must not change the answer: the probe takes no lock
-        // of its own that outlives it.
-        QCOMPARE(probeFilePresence(path), presentWhileHeld);
+
+        QVERIFY(!isFreeRegularFile(path.toStdU16String()));
+        // Asked again: the first probe left no lock of its own behind and
+        // did not take the other's away.
+        QVERIFY(!isFreeRegularFile(path.toStdU16String()));
+        QVERIFY2(!canTakeConflictingLock(path, api, start, length),
+                 "the holder lost its lock to the probe");
+
         holder.reset();
-        QVERIFY(probeFilePresence(path));
+        QVERIFY(isFreeRegularFile(path.toStdU16String()));
+    }
+
+    void shouldRemoveAllButReadOnlyFiles_data()
+    {
+        QTest::addColumn<bool>("removed");
+        for (const char *kind : {"file 0644", "file 0200", "file 0020", "link to file 0444"})
+            QTest::newRow(kind) << true;
+        // No write bit for anyone: such a file stays, for root too.
+        for (const char *kind : {"file 0444", "file 0400", "file 0000", "missing", "directory"})
+            QTest::newRow(kind) << false;
+    }
+    void shouldRemoveAllButReadOnlyFiles()
+    {
+        QFETCH(bool, removed);
+        const QString kind = QString::fromLatin1(QTest::currentDataTag());
+        const QString path = dir_->filePath(u"200406orveta.mdb"_s);
+        const QString target = dir_->filePath(u"target"_s);
+        if (kind.startsWith(u"file ")) {
+            QVERIFY(writeFile(path, "data"));
+            QVERIFY(::chmod(QFile::encodeName(path).constData(), kind.mid(5).toUInt(nullptr, 8))
+                    == 0);
+        } else if (kind == u"link to file 0444") {
+            QVERIFY(writeFile(target, "data"));
+            QVERIFY(::chmod(QFile::encodeName(target).constData(), 0444) == 0);
+            QVERIFY(QFile::link(target, path));
+        } else if (kind == u"directory") {
+            QVERIFY(QDir().mkdir(path));
+        }
+
+        const std::optional<std::u16string> reason = removeFile(path.toStdU16String());
+        QCOMPARE(!reason, removed);
+        if (reason)
+            QVERIFY(!reason->empty());
+        QCOMPARE(exists(path), !removed && kind != u"missing");
+        if (kind.startsWith(u"link"))
+            QVERIFY2(exists(target), "the link's target went too");
     }
 
 private:
     std::optional<QTemporaryDir> dir_; // fresh for every row
 };
 
-QTEST_GUILESS_MAIN(Module1Test)
-#include "tst_module1.moc"
+QTEST_GUILESS_MAIN(PresenceProbeTest)
+#include "tst_presenceprobe.moc"
