@@ -6,6 +6,10 @@
 
 namespace platform {
 
+// What the running copy's main window is known by to the system, so that a
+// later start can find it: its Win32 window class.
+inline constexpr char16_t kMainWindowClassName[] = u"OrvetaWorkdataDeleteMainWindow";
+
 // Keeps a second copy of the tool from running beside the first, for one
 // user in one session. Only a live copy blocks: the lock goes with the copy
 // that holds it, however that copy ends. A lock that cannot be taken or

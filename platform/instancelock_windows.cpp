@@ -12,9 +12,6 @@ namespace {
 // has it open, so it goes when the copy that made it ends, however it ends.
 constexpr wchar_t kMutexName[] = L"Local\\orveta-workdata-delete";
 
-// The class the Win32 front end registers for its main window.
-constexpr wchar_t kMainWindowClass[] = L"OrvetaWorkdataDeleteMainWindow";
-
 } // namespace
 
 struct InstanceLock::State
@@ -57,7 +54,7 @@ void InstanceLock::askRunningCopyToRaise()
 {
     // The running copy's window is raised from here: a program that was just
     // started by the user may take the foreground, the running one may not.
-    const HWND window = ::FindWindowW(kMainWindowClass, nullptr);
+    const HWND window = ::FindWindowW(wide(kMainWindowClassName), nullptr);
     if (!window)
         return;
     if (::IsIconic(window))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/currentdate.h"
+#include "platform/instancelock.h"
 #include "shell/mainwindowcommands.h"
 
 #include <array>
@@ -9,7 +10,8 @@
 namespace shell {
 
 // The window class, by which a later start finds the running copy's window.
-inline constexpr wchar_t kMainWindowClass[] = L"OrvetaWorkdataDeleteMainWindow";
+inline const wchar_t *const kMainWindowClass
+    = reinterpret_cast<const wchar_t *>(platform::kMainWindowClassName);
 
 // The tool's only window, on Win32: builds the controls and the menu of
 // kControls and kMenuItems, lays them out for the monitor's DPI and routes
