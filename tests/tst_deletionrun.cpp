@@ -142,6 +142,11 @@ private slots:
             kConfirmed
                 + QList{failure(blocked + u" : "_s + QString::fromLocal8Bit(std::strerror(EPERM)))},
             {}, u"immutable"_s);
+        // Read-only as rm judges it, for root too: the run stops at it.
+        row("read-only file", 200404, 200407, files({200404, 200405, 200406, 200407}),
+            files({200406, 200407}), 0, 2,
+            kConfirmed + QList{failure(blocked + u" : 読み取り専用のファイルです。"_s)}, {},
+            u"read-only"_s);
         // A short or relative folder would be taken from the working folder,
         // which is given a data file to lose.
         for (const QString &path : {QString(), u"ab"_s, u"𠀋𡈽"_s, u"orveta"_s, u"./orveta"_s})
@@ -169,6 +174,9 @@ private slots:
         } else if (run.blocker == u"locked") {
             QVERIFY(writeFile(blocked, {})
                     && lock.emplace(blocked, LockApi::Flock, F_WRLCK).isHeld());
+        } else if (run.blocker == u"read-only") {
+            QVERIFY(QFile::setPermissions(blocked, QFile::ReadOwner | QFile::ReadGroup
+                                                       | QFile::ReadOther));
         } else if (run.blocker == u"immutable"
                    && !immutable.emplace(blocked, FS_IMMUTABLE_FL).isSet()) {
             QSKIP("this file system or user cannot set the immutable attribute");
