@@ -2,6 +2,7 @@
 
 #include "platform/currentdate.h"
 
+#include <algorithm>
 #include <concepts>
 #include <cstddef>
 #include <string>
@@ -52,15 +53,22 @@ private:
 
 // Counts from start to end inclusive and hands every value whose month part
 // lies in 1..12 to yield, in order; a yield that returns false ends the walk.
-// Returns how many values it visited.
+// Returns how many values it counted. The 87 values from a year's 13 to its
+// 99 are passed over in one step: they can never be months.
 template<std::invocable<int> Yield>
 int walkRange(int start, int end, Yield &&yield)
 {
     int visited = 0;
     for (int value = start; value <= end; ++value) {
-        ++visited;
         const int month = value % 100;
-        if (month < 1 || month > 12)
+        if (month > 12) {
+            const int last = std::min(value - month + 99, end);
+            visited += last - value + 1;
+            value = last;
+            continue;
+        }
+        ++visited;
+        if (month < 1)
             continue;
         if constexpr (std::same_as<std::invoke_result_t<Yield, int>, bool>) {
             if (!yield(value))

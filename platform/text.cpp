@@ -17,23 +17,25 @@ bool isLowSurrogate(char32_t c)
     return c >= 0xDC00 && c <= 0xDFFF;
 }
 
-void appendUtf8(std::string &out, char32_t c)
+// Writes c at out and returns the end of what it wrote.
+char *writeUtf8(char *out, char32_t c)
 {
     if (c < 0x80) {
-        out += char(c);
+        *out++ = char(c);
     } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
+        *out++ = char(0xC0 | (c >> 6));
+        *out++ = char(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
+        *out++ = char(0xE0 | (c >> 12));
+        *out++ = char(0x80 | ((c >> 6) & 0x3F));
+        *out++ = char(0x80 | (c & 0x3F));
     } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
+        *out++ = char(0xF0 | (c >> 18));
+        *out++ = char(0x80 | ((c >> 12) & 0x3F));
+        *out++ = char(0x80 | ((c >> 6) & 0x3F));
+        *out++ = char(0x80 | (c & 0x3F));
     }
+    return out;
 }
 
 void appendUtf16(std::u16string &out, char32_t c)
@@ -50,15 +52,24 @@ void appendUtf16(std::u16string &out, char32_t c)
 
 std::string toUtf8(std::u16string_view text)
 {
-    std::string out;
-    out.reserve(text.size());
+    std::string out(text.size() * 3, '\0');
+    out.resize(std::size_t(writeUtf8(text, out.data()) - out.data()));
+    return out;
+}
+
+char *writeUtf8(std::u16string_view text, char *out)
+{
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
+        if (c < 0x80) {
+            *out++ = char(c);
+            continue;
+        }
         if (isHighSurrogate(c) && i + 1 < text.size() && isLowSurrogate(text[i + 1]))
             c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
         else if (isHighSurrogate(c) || isLowSurrogate(c))
             c = kReplacement; // a lone surrogate has no UTF-8 form
-        appendUtf8(out, c);
+        out = writeUtf8(out, c);
     }
     return out;
 }

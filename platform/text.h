@@ -9,6 +9,11 @@ namespace platform {
 
 [[nodiscard]] std::string toUtf8(std::u16string_view text);
 
+// The same written at out, which has room for three bytes per UTF-16 unit;
+// returns the end of what was written. For texts converted one after the
+// other into one buffer, such as hundreds of file names in a row.
+char *writeUtf8(std::u16string_view text, char *out);
+
 // Bytes that are no UTF-8 become U+FFFD.
 [[nodiscard]] std::u16string fromUtf8(std::string_view text);
 
