@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <system_error>
+#include <utility>
 #include <windows.h>
 // Windows' own headers after windows.h, which they build on.
 #include <commctrl.h>
@@ -559,8 +560,29 @@ void MainWindow::setFocus(std::string_view name)
     SetFocus(lastFocus_);
 }
 
+namespace {
+
+// Windows names a message box's buttons in its own display language; the
+// tool speaks Japanese throughout, so they are named here as the box comes
+// up, before it is first drawn.
+thread_local HHOOK buttonNamingHook = nullptr;
+
+LRESULT CALLBACK nameBoxButtons(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE) {
+        const auto box = reinterpret_cast<HWND>(wParam);
+        SetDlgItemTextW(box, IDOK, L"OK");
+        SetDlgItemTextW(box, IDCANCEL, L"キャンセル");
+        UnhookWindowsHookEx(std::exchange(buttonNamingHook, nullptr));
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+} // namespace
+
 platform::MessageAnswer MainWindow::showMessage(const platform::Message &message)
 {
+    buttonNamingHook = SetWindowsHookExW(WH_CBT, nameBoxButtons, nullptr, GetCurrentThreadId());
     // The lone carriage returns between the pieces break the lines as they
     // are.
     UINT type = MB_DEFBUTTON1;
@@ -568,6 +590,8 @@ platform::MessageAnswer MainWindow::showMessage(const platform::Message &message
     type |= message.buttons == platform::MessageButtons::OkCancel ? MB_OKCANCEL : MB_OK;
     const int answer
         = MessageBoxW(window_, wide(message.text).c_str(), wide(message.title).c_str(), type);
+    if (buttonNamingHook)
+        UnhookWindowsHookEx(std::exchange(buttonNamingHook, nullptr));
     return answer == IDOK ? platform::MessageAnswer::Ok : platform::MessageAnswer::Cancel;
 }
 

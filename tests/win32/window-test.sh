@@ -265,7 +265,7 @@ test_keyboard()
     expect "$(drive focus 103)" 'focus 103' || return
     xdotool key Return
     expect "$(drive box)" 'title "勤務ﾃﾞｰﾀ削除"' 'text "削除した勤務データは復元できません。*"' \
-        'buttons 1 2' || return
+        'buttons 1 "OK" 2 "キャンセル"' || return
     drive answer 2
     expect "$(drive focus 103)" 'focus 103'
     xdotool key alt+f d
@@ -293,10 +293,10 @@ test_deletion()
     expect "$(drive box)" \
         'title "勤務ﾃﾞｰﾀ削除"' \
         'text "削除した勤務データは復元できません。\r削除する前にバックアップを作成してください。\r勤務データを削除しますか？"' \
-        'buttons 1 2' || return
+        'buttons 1 "OK" 2 "キャンセル"' || return
     drive answer 1
     expect "$(drive box)" 'title "勤務ﾃﾞｰﾀ削除"' 'text "本当に勤務データを削除してよろしいですか？"' \
-        'buttons 1 2' || return
+        'buttons 1 "OK" 2 "キャンセル"' || return
     drive answer 1
     expect "$(drive controls)" 'control 110 Static 248 16 * "削除データ数 ： 3"'
     expect "$(drive labels)" 'label 110 fits bold *'
@@ -305,7 +305,7 @@ test_deletion()
     drive click 103
     drive answer 1
     drive answer 1
-    expect "$(drive box)" 'text "削除対象データはありません。"' 'buttons 1'
+    expect "$(drive box)" 'text "削除対象データはありません。"' 'buttons 1 "OK"'
     drive answer 1
     end_tool
 }
@@ -316,11 +316,11 @@ test_clearing()
     start_tool || return
     drive menu 203
     expect "$(drive box)" 'title "ﾚｼﾞｽﾄﾘ削除"' 'text "「ORVETA」のレジストリ情報を削除しますか？"' \
-        'buttons 1 2' || return
+        'buttons 1 "OK" 2 "キャンセル"' || return
     drive answer 1
-    expect "$(drive box)" 'text "本当にレジストリ情報を削除しますか？"' 'buttons 1 2' || return
+    expect "$(drive box)" 'text "本当にレジストリ情報を削除しますか？"' 'buttons 1 "OK" 2 "キャンセル"' || return
     drive answer 1
-    expect "$(drive box)" 'title "ﾚｼﾞｽﾄﾘ削除"' 'text "レジストリ情報を削除しました。"' 'buttons 1'
+    expect "$(drive box)" 'title "ﾚｼﾞｽﾄﾘ削除"' 'text "レジストリ情報を削除しました。"' 'buttons 1 "OK"'
     drive answer 1
     expect "$(drive setting Key_Path)" 'absent'
     expect "$(drive setting Pass_Wd)" 'absent'

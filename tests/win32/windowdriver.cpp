@@ -348,7 +348,7 @@ void describeBox()
     std::string buttons = "buttons";
     for (const int id : {IDOK, IDCANCEL})
         if (const HWND button = GetDlgItem(box, id); button && IsWindowVisible(button))
-            buttons += " " + std::to_string(id);
+            buttons += " " + std::to_string(id) + " " + quoted(windowText(button));
     print(buttons);
 }
 
