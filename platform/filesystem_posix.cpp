@@ -1,4 +1,5 @@
 #include "platform/filesystem.h"
+#include "platform/posix.h"
 #include "platform/text.h"
 
 #include <cerrno>
@@ -25,11 +26,6 @@ const char *systemName(const std::u16string &path)
     if (std::memchr(name.data(), '\0', std::size_t(end - name.data())))
         return nullptr;
     return name.data();
-}
-
-std::u16string systemReason(int error)
-{
-    return fromUtf8(std::strerror(error));
 }
 
 bool isLockedByAnotherProgram(int fd)

@@ -1,4 +1,5 @@
 #include "platform/instancelock.h"
+#include "platform/posix.h"
 
 #include <QSocketNotifier>
 
@@ -34,36 +35,6 @@ constexpr std::size_t kMostPendingStarts = 4;
 // How long a later start waits for the running copy, all told.
 constexpr std::chrono::milliseconds kAnswerWait{1000};
 
-class UniqueFd final
-{
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd)
-        : fd_(fd)
-    {
-    }
-    UniqueFd(UniqueFd &&other) noexcept
-        : fd_(std::exchange(other.fd_, -1))
-    {
-    }
-    UniqueFd &operator=(UniqueFd &&other) noexcept
-    {
-        std::swap(fd_, other.fd_);
-        return *this;
-    }
-    ~UniqueFd()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-
-    [[nodiscard]] int get() const { return fd_; }
-    [[nodiscard]] bool isValid() const { return fd_ >= 0; }
-
-private:
-    int fd_ = -1;
-};
-
 void tell(const std::string &text)
 {
     std::fprintf(stderr, "%s: %s\n", kProgram, text.c_str());
@@ -79,7 +50,7 @@ std::string failed(const std::string &what, int error)
 struct Folder
 {
     std::string path;
-    UniqueFd fd;
+    Descriptor fd;
     std::string problem; // why there is no usable folder; empty when there is
 };
 
@@ -90,9 +61,9 @@ Folder runtimeFolder(const char *path)
         folder.problem = "not an absolute path";
         return folder;
     }
-    folder.fd = UniqueFd(::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    folder.fd = Descriptor(::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     struct stat info = {};
-    if (!folder.fd.isValid() || ::fstat(folder.fd.get(), &info) != 0)
+    if (!folder.fd.isOpen() || ::fstat(folder.fd.get(), &info) != 0)
         folder.problem = std::strerror(errno);
     else if (info.st_uid != ::geteuid())
         folder.problem = "it belongs to another user";
@@ -116,9 +87,9 @@ Folder privateFolder()
         return folder;
     }
     folder.fd
-        = UniqueFd(::open(folder.path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        = Descriptor(::open(folder.path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat info = {};
-    if (!folder.fd.isValid() || ::fstat(folder.fd.get(), &info) != 0)
+    if (!folder.fd.isOpen() || ::fstat(folder.fd.get(), &info) != 0)
         folder.problem = failed(folder.path + " is not a usable folder", errno);
     else if (info.st_uid != ::geteuid())
         folder.problem = folder.path + " belongs to another user";
@@ -201,7 +172,7 @@ struct InstanceLock::State
     struct PendingStart
     {
         std::uint64_t id;
-        UniqueFd fd;
+        Descriptor fd;
         std::unique_ptr<QSocketNotifier> notifier;
         std::string received;
     };
@@ -210,15 +181,15 @@ struct InstanceLock::State
     {
         // The socket goes while the lock is still held: nobody else may
         // touch it before then.
-        if (listener.isValid())
+        if (listener.isOpen())
             ::unlinkat(folder.fd.get(), kSocketName, 0);
     }
 
     void acceptStarts()
     {
         for (;;) {
-            UniqueFd fd(::accept4(listener.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
-            if (!fd.isValid()) {
+            Descriptor fd(::accept4(listener.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+            if (!fd.isOpen()) {
                 if (errno == EINTR || errno == ECONNABORTED)
                     continue;
                 return;
@@ -295,8 +266,8 @@ struct InstanceLock::State
     }
 
     Folder folder;
-    UniqueFd lock;
-    UniqueFd listener;
+    Descriptor lock;
+    Descriptor listener;
     std::unique_ptr<QSocketNotifier> listenerNotifier;
     std::list<PendingStart> pending;
     std::uint64_t lastId = 0;
@@ -312,7 +283,7 @@ InstanceLock::~InstanceLock() = default;
 
 bool InstanceLock::tryAcquire()
 {
-    if (state_->lock.isValid())
+    if (state_->lock.isOpen())
         return true;
     state_->folder = lockFolder();
     const Folder &folder = state_->folder;
@@ -320,10 +291,10 @@ bool InstanceLock::tryAcquire()
         return startAnyway(folder.problem);
 
     const std::string path = folder.path + "/" + kLockName;
-    UniqueFd fd(
+    Descriptor fd(
         ::openat(folder.fd.get(), kLockName, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
     struct stat info = {};
-    if (!fd.isValid() || ::fstat(fd.get(), &info) != 0)
+    if (!fd.isOpen() || ::fstat(fd.get(), &info) != 0)
         return startAnyway(failed("cannot open " + path, errno));
     if (!S_ISREG(info.st_mode))
         return startAnyway(path + " is not a regular file");
@@ -343,7 +314,7 @@ bool InstanceLock::tryAcquire()
 
 void InstanceLock::askRunningCopyToRaise()
 {
-    if (state_->folder.path.empty() || state_->lock.isValid())
+    if (state_->folder.path.empty() || state_->lock.isOpen())
         return;
     const std::optional<sockaddr_un> address = socketAddress(state_->folder);
     if (!address)
@@ -355,10 +326,10 @@ void InstanceLock::askRunningCopyToRaise()
 
     // A full backlog answers EAGAIN at once instead of making us wait, and a
     // copy that has only just started may not be listening yet: try again.
-    UniqueFd fd;
+    Descriptor fd;
     for (;;) {
-        fd = UniqueFd(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-        if (!fd.isValid())
+        fd = Descriptor(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        if (!fd.isOpen())
             return giveUp(std::strerror(errno));
         if (::connect(fd.get(), reinterpret_cast<const sockaddr *>(&*address), sizeof *address)
             == 0)
@@ -395,7 +366,7 @@ void InstanceLock::listenForRaiseRequests(
     std::function<void(const std::string &activationToken)> raise)
 {
     // Only the holder of the lock may replace the socket a dead copy left.
-    if (!state_->lock.isValid() || state_->listener.isValid())
+    if (!state_->lock.isOpen() || state_->listener.isOpen())
         return;
     state_->raise = std::move(raise);
     const std::optional<sockaddr_un> address = socketAddress(state_->folder);
@@ -404,8 +375,8 @@ void InstanceLock::listenForRaiseRequests(
     const int folder = state_->folder.fd.get();
 
     ::unlinkat(folder, kSocketName, 0);
-    UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-    if (!fd.isValid()
+    Descriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (!fd.isOpen()
         || ::bind(fd.get(), reinterpret_cast<const sockaddr *>(&*address), sizeof *address) != 0
         || ::fchmodat(folder, kSocketName, 0600, 0) != 0 || ::listen(fd.get(), 8) != 0)
         return tell(failed("cannot listen for later starts", errno));

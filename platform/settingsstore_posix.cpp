@@ -1,4 +1,5 @@
 #include "platform/inifile.h"
+#include "platform/posix.h"
 #include "platform/settingsstore.h"
 #include "platform/text.h"
 
@@ -20,35 +21,6 @@ namespace platform {
 namespace {
 
 using Outcome = SettingDeletion::Outcome;
-
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd = -1)
-        : fd_(fd)
-    {
-    }
-    ~Descriptor() { close(); }
-    Descriptor(Descriptor &&other) noexcept
-        : fd_(std::exchange(other.fd_, -1))
-    {
-    }
-    Descriptor &operator=(Descriptor &&) = delete;
-
-    [[nodiscard]] int get() const { return fd_; }
-    [[nodiscard]] bool isOpen() const { return fd_ >= 0; }
-
-    // errno of the close, which is where some file systems report a failed
-    // write.
-    int close()
-    {
-        const int fd = std::exchange(fd_, -1);
-        return fd >= 0 && ::close(fd) != 0 ? errno : 0;
-    }
-
-private:
-    int fd_;
-};
 
 std::string homeFolder()
 {
@@ -76,11 +48,6 @@ std::string configFolder()
 std::string storeFile(std::u16string_view application)
 {
     return configFolder() + '/' + toUtf8(application) + ".ini";
-}
-
-std::u16string systemReason(int error)
-{
-    return fromUtf8(std::strerror(error));
 }
 
 struct FileContents
