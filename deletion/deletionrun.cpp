@@ -5,6 +5,7 @@
 #include "platform/filesystem.h"
 #include "platform/text.h"
 #include "settings/productsettings.h"
+#include "shell/texts.h"
 
 #include <limits>
 #include <optional>
@@ -78,8 +79,8 @@ void runDeletion(DeletionWindow &window, const std::u16string &installPath,
             failure = u"削除データ数が上限を超えました。";
             return false;
         }
-        if (const auto reason = platform::removeFile(path)) {
-            failure = path + u" : " + *reason;
+        if (const platform::Result<> removed = platform::removeFile(path); !removed) {
+            failure = path + u" : " + texts::failureReason(removed.error());
             return false;
         }
         ++deletedCount;

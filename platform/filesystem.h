@@ -1,6 +1,7 @@
 #pragma once
 
-#include <optional>
+#include "platform/result.h"
+
 #include <string>
 #include <string_view>
 
@@ -25,8 +26,7 @@ inline constexpr char16_t kPathSeparator = u'/';
 [[nodiscard]] bool isFreeRegularFile(const std::u16string &path);
 
 // Deletes the file at path (a symbolic link itself, not its target). A file
-// whose mode grants no write permission is read-only and stays. Returns the
-// reason, in the user's words, when the file was not deleted.
-[[nodiscard]] std::optional<std::u16string> removeFile(const std::u16string &path);
+// whose mode grants no write permission is read-only and stays.
+[[nodiscard]] Result<> removeFile(const std::u16string &path);
 
 } // namespace platform

@@ -79,21 +79,21 @@ bool isFreeRegularFile(const std::u16string &path)
     return free;
 }
 
-std::optional<std::u16string> removeFile(const std::u16string &path)
+Result<> removeFile(const std::u16string &path)
 {
     const char *const name = systemName(path);
     if (!name)
-        return systemReason(ENOENT);
+        return failure(systemError(ENOENT));
     struct stat info = {};
     if (::lstat(name, &info) != 0)
-        return systemReason(errno);
+        return failure(lastSystemError());
     // Read-only as rm judges it: no write permission for anyone, and root is
     // held to it too. A symbolic link is judged by itself, not its target.
     if (!S_ISLNK(info.st_mode) && (info.st_mode & 0222) == 0)
-        return u"読み取り専用のファイルです。";
+        return failure({ErrorKind::ReadOnlyFile, 0});
     if (::unlink(name) != 0)
-        return systemReason(errno);
-    return std::nullopt;
+        return failure(lastSystemError());
+    return {};
 }
 
 } // namespace platform

@@ -62,11 +62,11 @@ bool isFreeRegularFile(const std::u16string &path)
     return present;
 }
 
-std::optional<std::u16string> removeFile(const std::u16string &path)
+Result<> removeFile(const std::u16string &path)
 {
     if (::DeleteFileW(wide(path)))
-        return std::nullopt;
-    return systemErrorText(::GetLastError());
+        return {};
+    return failure(lastSystemError());
 }
 
 } // namespace platform

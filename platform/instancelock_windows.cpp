@@ -1,5 +1,6 @@
 #include "platform/instancelock.h"
 
+#include "platform/result.h"
 #include "platform/systemerror_windows.h"
 #include "platform/text.h"
 
@@ -38,7 +39,7 @@ bool InstanceLock::tryAcquire()
     const DWORD error = ::GetLastError();
     if (!mutex) {
         std::fprintf(stderr, "orveta-workdata-delete: cannot check for a running copy: %s\n",
-                     toUtf8(systemErrorText(error)).c_str());
+                     toUtf8(systemMessage(systemError(int(error)))).c_str());
         return true;
     }
     if (error == ERROR_ALREADY_EXISTS) {

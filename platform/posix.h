@@ -2,11 +2,7 @@
 
 // Small pieces that the POSIX implementations of the platform layer share.
 
-#include "platform/text.h"
-
 #include <cerrno>
-#include <cstring>
-#include <string>
 #include <unistd.h>
 #include <utility>
 
@@ -46,11 +42,5 @@ public:
 private:
     int fd_ = -1;
 };
-
-// The system's reason for an errno value, in the user's words.
-[[nodiscard]] inline std::u16string systemReason(int error)
-{
-    return fromUtf8(std::strerror(error));
-}
 
 } // namespace platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/result.h"
+
 #include <string>
 #include <string_view>
 
@@ -22,7 +24,7 @@ struct SettingDeletion
     enum class Outcome { Deleted, NotFound, NotWritable };
     Outcome outcome = Outcome::Deleted;
     std::u16string storePath; // where the store keeps this section, for messages
-    std::u16string reason; // the system's reason, for NotWritable
+    SystemError error; // why, for NotWritable
 
     [[nodiscard]] bool deleted() const { return outcome == Outcome::Deleted; }
 };

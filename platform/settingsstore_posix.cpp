@@ -245,7 +245,7 @@ SettingDeletion deleteSetting(std::u16string_view application, std::u16string_vi
     const auto fail = [&](Outcome outcome, int error = 0) {
         result.outcome = outcome;
         if (error != 0)
-            result.reason = systemReason(error);
+            result.error = systemError(error);
         return result;
     };
 

@@ -69,7 +69,7 @@ SettingDeletion deleteSetting(std::u16string_view application, std::u16string_vi
         result.outcome = SettingDeletion::Outcome::NotFound;
     } else if (status != ERROR_SUCCESS) {
         result.outcome = SettingDeletion::Outcome::NotWritable;
-        result.reason = systemErrorText(DWORD(status));
+        result.error = systemError(int(status));
     }
     return result;
 }

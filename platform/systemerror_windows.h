@@ -15,8 +15,4 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t));
     return reinterpret_cast<const wchar_t *>(text.c_str());
 }
 
-// The system's message for an error code, in the user's language, as one
-// line without the line break the message table ends it with.
-[[nodiscard]] std::u16string systemErrorText(DWORD error);
-
 } // namespace platform

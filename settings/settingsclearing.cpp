@@ -2,6 +2,7 @@
 
 #include "platform/settingsstore.h"
 #include "settings/productsettings.h"
+#include "shell/texts.h"
 
 namespace settings {
 namespace {
@@ -52,7 +53,8 @@ void clearSettings(ClearingWindow &window, std::u16string &installPath)
             return;
         case platform::SettingDeletion::Outcome::NotWritable:
             tell(window, std::u16string(u"レジストリ情報を削除できませんでした。") + CR
-                             + deletion.storePath + u" : " + deletion.reason);
+                             + deletion.storePath + u" : "
+                             + texts::failureReason(deletion.error));
             return;
         }
     }

@@ -139,8 +139,7 @@ private slots:
         const QString blocked = install_.filePath(u"data/200406orveta.mdb"_s);
         row("undeletable file", 200404, 200407, files({200404, 200405, 200406, 200407}),
             files({200406, 200407}), 0, 2,
-            kConfirmed
-                + QList{failure(blocked + u" : "_s + QString::fromLocal8Bit(std::strerror(EPERM)))},
+            kConfirmed + QList{failure(blocked + u" : アクセスが拒否されました。"_s)},
             {}, u"immutable"_s);
         // Read-only as rm judges it, for root too: the run stops at it.
         row("read-only file", 200404, 200407, files({200404, 200405, 200406, 200407}),

@@ -3,7 +3,6 @@
 #include "testsupport.h"
 
 #include <cerrno>
-#include <cstring>
 
 namespace {
 
@@ -124,7 +123,7 @@ private slots:
         settings::clearSettings(window, installPath);
 
         const Message failure{u16(u"レジストリ情報を削除できませんでした。\r"_s + config.iniPath()
-                                  + u" : "_s + QString::fromLocal8Bit(std::strerror(EPERM))),
+                                  + u" : アクセスが拒否されました。"_s),
                               kTitle, MessageIcon::Exclamation, MessageButtons::Ok};
         QCOMPARE(window.messages, kConfirmed + QList{failure});
         QVERIFY(window.captions.isEmpty());

@@ -228,25 +228,25 @@ private slots:
 
         platform::SettingDeletion result;
         if (setup.asOwner) {
-            // The outcome's number, then the reason; nothing when the folder
+            // The outcome's number, then the error's; nothing when the folder
             // is out of the user's reach.
             const QByteArray folder = QFile::encodeName(config.dir.path());
             const std::optional<std::string> reported = runAsUser(setup.owner, [&] {
                 if (::access(folder.constData(), X_OK) != 0)
                     return std::string();
                 const platform::SettingDeletion deletion = remove();
-                return std::to_string(int(deletion.outcome)) + platform::toUtf8(deletion.reason);
+                return std::to_string(int(deletion.outcome)) + std::to_string(deletion.error.code);
             });
             if (!reported || reported->empty())
                 QSKIP("cannot act as another user in this temporary folder");
             result.outcome = Outcome(reported->front() - '0');
-            result.reason = platform::fromUtf8(reported->substr(1));
+            result.error = platform::systemError(std::stoi(reported->substr(1)));
         } else {
             result = remove();
         }
 
         QCOMPARE(result.outcome, setup.outcome);
-        QCOMPARE(result.reason.empty(), setup.outcome != Outcome::NotWritable);
+        QCOMPARE(result.error.code == 0, setup.outcome != Outcome::NotWritable);
         const QByteArray expected = setup.outcome == Outcome::Deleted ? kWithoutKeyPath : kStored;
         QCOMPARE(readFile(config.iniPath()), expected);
         QVERIFY(!setup.hardLink || readFile(link) == expected);

@@ -102,7 +102,7 @@ TEST_CASE(deletingRemovesOnlyThatKey)
     const platform::SettingDeletion second
         = deleteSetting(application.name, u"Orveta", u"Key_Path");
     CHECK_EQ(second.outcome, Outcome::NotFound);
-    CHECK_EQ(second.reason, u"");
+    CHECK_EQ(second.error.code, 0);
 }
 
 TEST_CASE(deletingAnAbsentKeyIsNotFound)
