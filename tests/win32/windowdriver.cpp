@@ -14,7 +14,10 @@
 //   windowdriver menu ID              chooses a menu item
 //   windowdriver hover ID             rests the pointer on the control
 //   windowdriver tooltip              the tooltip on show
-//   windowdriver box                  the open message box: title, text, buttons
+//   windowdriver box                  the open message box: title, text, buttons,
+//                                     its rectangle on the screen, the screen's
+//                                     size, the text's rectangle and its widest
+//                                     line in the box's font
 //   windowdriver no-box               "no box" unless a message box opens
 //   windowdriver focus ID             waits for the control to take the focus
 //   windowdriver answer ID            presses a button of the message box
@@ -25,6 +28,7 @@
 //
 // Everything waits up to five seconds for the window or the box; a command
 // that cannot be carried out says why on standard error and exits with 1.
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
@@ -340,16 +344,66 @@ void select(int id, const std::wstring &text)
     fail("list " + std::to_string(id) + " has no entry " + quoted(text));
 }
 
+std::string rectangle(const RECT &rect)
+{
+    return std::to_string(rect.left) + " " + std::to_string(rect.top) + " "
+           + std::to_string(rect.right - rect.left) + " " + std::to_string(rect.bottom - rect.top);
+}
+
+// The widest of the text's lines in the font Windows gives message boxes at
+// the box's DPI.
+int widestLine(HWND box, std::wstring_view text)
+{
+    using ParametersForDpi = BOOL(WINAPI *)(UINT, UINT, PVOID, UINT, UINT);
+    using DpiForWindow = UINT(WINAPI *)(HWND);
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    const auto parametersForDpi = reinterpret_cast<ParametersForDpi>(
+        reinterpret_cast<void *>(GetProcAddress(user32, "SystemParametersInfoForDpi")));
+    const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void *>(GetProcAddress(user32, "GetDpiForWindow")));
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof metrics;
+    if (!parametersForDpi || !dpiForWindow
+        || !parametersForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
+                             dpiForWindow(box)))
+        fail("no message box font");
+    const HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ previous = SelectObject(dc, font);
+    int widest = 0;
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t end = std::min(text.find(L'\r', start), text.size());
+        SIZE extent = {};
+        GetTextExtentPoint32W(dc, text.data() + start, int(end - start), &extent);
+        widest = std::max(widest, int(extent.cx));
+        start = end + 1;
+    }
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+    DeleteObject(font);
+    return widest;
+}
+
 void describeBox()
 {
     const HWND box = messageBox(mainWindow());
+    const HWND textControl = GetDlgItem(box, 0xFFFF);
+    const std::wstring text = windowText(textControl);
     print("title " + quoted(windowText(box)));
-    print("text " + quoted(windowText(GetDlgItem(box, 0xFFFF))));
+    print("text " + quoted(text));
     std::string buttons = "buttons";
     for (const int id : {IDOK, IDCANCEL})
         if (const HWND button = GetDlgItem(box, id); button && IsWindowVisible(button))
             buttons += " " + std::to_string(id) + " " + quoted(windowText(button));
     print(buttons);
+    RECT rect = {};
+    GetWindowRect(box, &rect);
+    print("rect " + rectangle(rect));
+    print("screen " + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + " "
+          + std::to_string(GetSystemMetrics(SM_CYSCREEN)));
+    GetWindowRect(textControl, &rect);
+    print("textrect " + rectangle(rect));
+    print("widest " + std::to_string(widestLine(box, text)));
 }
 
 HWND visibleToolTip()
