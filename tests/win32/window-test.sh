@@ -345,6 +345,77 @@ test_single_copy()
     expect_exit キャンセル
 }
 
+# A second start while a question or notice is up, after the window has been
+# covered by another program's or minimised (how: cover or minimize): the
+# second copy ends, the window is restored, the box comes to the front with
+# the focus on OK, and Return answers it. Under Wine the X input focus stays
+# with the cover (Wine 8 does not ask the window manager to follow a change
+# of foreground window made by another program), so Return is pressed
+# through Windows' input queue, which gives it to the foreground window as
+# the keyboard does on Windows.
+raise_and_answer_box()
+{
+    local how=$1 cover_pid="" front handle
+    if [ "$how" = cover ]; then
+        drive cover &
+        cover_pid=$!
+        expect "$(drive foreground cover)" 'foreground cover'
+    else
+        drive minimize
+        expect "$(drive window)" 'minimized yes'
+    fi
+    timeout 20 wine "$tool" >/dev/null 2>&1
+    same "$?" 0 "exit code of the second copy ($how)"
+    expect "$(drive window)" 'minimized no'
+    front=$(drive foreground box)
+    if expect "$front" 'foreground box *' 'focus 1'; then
+        drive return
+        handle=$(sed -n 's/^foreground box //p' <<<"$front")
+        expect "$(drive closed "$handle")" closed
+    fi
+    if [ -n "$cover_pid" ]; then
+        drive uncover
+        wait "$cover_pid"
+    fi
+}
+
+# Each question and notice of the deletion run and of the clearing.
+test_raise_box()
+{
+    rm -rf "$prefix/drive_c/ORVETA"
+    mkdir -p "$data"
+    : >"$data/200406orveta.mdb"
+    set_install_path 'C:\ORVETA'
+    start_tool || return
+    drive select 101 2004年06月度
+    drive select 102 2004年06月度
+    drive click 103
+    expect "$(drive box)" 'text "削除した勤務データは復元できません。*"' || return
+    raise_and_answer_box cover
+    expect "$(drive box)" 'text "本当に勤務データを削除してよろしいですか？"' || return
+    raise_and_answer_box minimize
+    expect "$(drive controls)" 'control 110 Static 248 16 * "削除データ数 ： 1"'
+    [ -e "$data/200406orveta.mdb" ] && fail "the data file was not deleted"
+
+    drive click 103
+    drive answer 1
+    drive answer 1
+    expect "$(drive box)" 'text "削除対象データはありません。"' || return
+    raise_and_answer_box cover
+
+    drive menu 203
+    expect "$(drive box)" 'text "「ORVETA」のレジストリ情報を削除しますか？"' || return
+    raise_and_answer_box minimize
+    expect "$(drive box)" 'text "本当にレジストリ情報を削除しますか？"' || return
+    raise_and_answer_box cover
+    expect "$(drive box)" 'text "レジストリ情報を削除しました。"' || return
+    raise_and_answer_box cover
+    expect "$(drive setting Key_Path)" 'absent'
+    expect "$(drive no-box)" 'no box'
+    set_install_path 'C:\ORVETA'
+    end_tool
+}
+
 # A folder name wider than its frame is cut off at the frame's inner edge
 # (Frame2 ends at 16 + 385 pixels, its border 2 pixels wide), on one line.
 test_long_folder()
@@ -424,8 +495,8 @@ test_long_path_box()
     set_install_path 'C:\ORVETA'
 }
 
-for group in ${WINDOW_TEST_GROUPS:-resources layout keyboard deletion clearing single_copy long_folder dpi \
-    long_path_box}; do
+for group in ${WINDOW_TEST_GROUPS:-resources layout keyboard deletion clearing single_copy raise_box \
+    long_folder dpi long_path_box}; do
     "test_$group"
     end_tool
 done
