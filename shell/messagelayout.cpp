@@ -53,16 +53,28 @@ std::size_t firstPieceLength(std::u16string_view line, int maxWidth, const TextW
     return fits;
 }
 
+// Blanks at the end of a line take no room a reader sees: they never make a
+// line too wide.
+std::u16string_view withoutTrailingBlanks(std::u16string_view line)
+{
+    const std::size_t end = line.find_last_not_of(u' ');
+    return line.substr(0, end == std::u16string_view::npos ? 0 : end + 1);
+}
+
 } // namespace
 
 std::u16string breakLongLines(std::u16string_view text, int maxWidth, const TextWidth &width)
 {
+    const auto tooWide = [&](std::u16string_view line) {
+        const std::u16string_view visible = withoutTrailingBlanks(line);
+        return !visible.empty() && width(visible) > maxWidth;
+    };
     std::u16string result;
     result.reserve(text.size() + text.size() / 16);
     for (;;) {
         const std::size_t lineEnd = std::min(text.find(platform::CR), text.size());
         std::u16string_view line = text.substr(0, lineEnd);
-        while (!line.empty() && width(line) > maxWidth) {
+        while (tooWide(line)) {
             const std::size_t length = firstPieceLength(line, maxWidth, width);
             if (length == line.size())
                 break;

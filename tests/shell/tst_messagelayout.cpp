@@ -46,6 +46,7 @@ TEST_CASE("long lines are broken after a separator, a space, or anywhere")
          40,
          u"ORVETAがｲﾝｽﾄｰﾙされていないか、ORVETAを      "
          u"\r一度も起動していない可能性があります。\r\r中止します・・・・・"},
+        {"a line too wide only by its trailing blanks", u"ORVETAを      ", 10, u"ORVETAを      "},
         {"a line exactly as wide as the box", u"C:\\ORVETA\\data", 14, u"C:\\ORVETA\\data"},
         {"a Windows path after its backslashes", u"C:\\ORVETA\\data\\200406orveta.mdb", 12,
          u"C:\\ORVETA\\\rdata\\\r200406orveta\r.mdb"},
@@ -65,8 +66,9 @@ TEST_CASE("long lines are broken after a separator, a space, or anywhere")
          u"エラー\r\rC:\\ORVETA\\data\\\r200406orveta.mdb\r\r中止します\r"},
     };
     for (const BreakRow &row : rows) {
-        CAPTURE(row.name);
-        CHECK(shell::breakLongLines(row.text, row.maxWidth, unitWidth) == row.broken);
+        INFO(std::string(row.name));
+        CHECK(shell::breakLongLines(row.text, row.maxWidth, unitWidth)
+              == std::u16string(row.broken));
     }
 }
 
