@@ -370,21 +370,17 @@ std::string rectangle(const RECT &rect)
 }
 
 // The widest of the text's lines in the font Windows gives message boxes at
-// the box's DPI.
-int widestLine(HWND box, std::wstring_view text)
+// the system's DPI, which Wine gives every window.
+int widestLine(std::wstring_view text)
 {
     using ParametersForDpi = BOOL(WINAPI *)(UINT, UINT, PVOID, UINT, UINT);
-    using DpiForWindow = UINT(WINAPI *)(HWND);
-    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    const auto parametersForDpi = reinterpret_cast<ParametersForDpi>(
-        reinterpret_cast<void *>(GetProcAddress(user32, "SystemParametersInfoForDpi")));
-    const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
-        reinterpret_cast<void *>(GetProcAddress(user32, "GetDpiForWindow")));
+    const auto parametersForDpi = reinterpret_cast<ParametersForDpi>(reinterpret_cast<void *>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi")));
     NONCLIENTMETRICSW metrics = {};
     metrics.cbSize = sizeof metrics;
-    if (!parametersForDpi || !dpiForWindow
+    if (!parametersForDpi
         || !parametersForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
-                             dpiForWindow(box)))
+                             UINT(screenDpi())))
         fail("no message box font");
     const HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
     const HDC dc = CreateCompatibleDC(nullptr);
@@ -422,7 +418,7 @@ void describeBox()
           + std::to_string(GetSystemMetrics(SM_CYSCREEN)));
     GetWindowRect(textControl, &rect);
     print("textrect " + rectangle(rect));
-    print("widest " + std::to_string(widestLine(box, text)));
+    print("widest " + std::to_string(widestLine(text)));
 }
 
 HWND visibleToolTip()
