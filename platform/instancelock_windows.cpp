@@ -58,9 +58,14 @@ void InstanceLock::askRunningCopyToRaise()
     const HWND window = ::FindWindowW(wide(kMainWindowClassName), nullptr);
     if (!window)
         return;
+    // While a question is open the window is disabled and the keys belong to
+    // the box: that comes to the front, and its own activation gives the
+    // focus back to its button. It is asked for before a minimised window
+    // is restored, as restoring activates the window itself.
+    const HWND popup = ::GetLastActivePopup(window);
     if (::IsIconic(window))
         ::ShowWindow(window, SW_RESTORE);
-    ::SetForegroundWindow(window);
+    ::SetForegroundWindow(popup);
 }
 
 void InstanceLock::listenForRaiseRequests(std::function<void(const std::string &)>)

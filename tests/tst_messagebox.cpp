@@ -3,10 +3,27 @@
 #include "testsupport.h"
 
 #include <QFontDatabase>
+#include <QLabel>
+#include <QScreen>
 
 class MessageBoxTest : public QObject
 {
     Q_OBJECT
+
+public:
+    // Before the application starts: a screen of 1280 × 1024 pixels, as in
+    // the office, at the scale QT_SCALE_FACTOR asks for.
+    static void initMain()
+    {
+        static QTemporaryDir folder;
+        QFile config(folder.filePath(u"screen.json"_s));
+        if (!config.open(QIODevice::WriteOnly)
+            || config.write(R"({"screens": [{"name": "office", "x": 0, "y": 0, "width": 1280,
+                "height": 1024, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})")
+                   < 0)
+            qFatal("cannot write %s", qPrintable(config.fileName()));
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config.fileName()));
+    }
 
 private slots:
     // Set up as the program sets itself up, in a locale that is not Japanese:
@@ -53,6 +70,65 @@ private slots:
         QCOMPARE(shown.buttonTexts, buttonTexts);
         QVERIFY2(QFontDatabase::writingSystems(shown.fontFamily).contains(QFontDatabase::Japanese),
                  qPrintable(shown.fontFamily));
+    }
+
+    // A path of 300 characters, one folder name of them without a separator,
+    // in an error box: the box stays on the screen, the label shows every
+    // line whole, and the path is all there once the breaks are taken out.
+    // MESSAGEBOX_SNAPSHOT=FILE.png saves the box as shown.
+    void shouldShowLongPathWholeWithinScreen()
+    {
+        const QString start = u"/home/user/共有/ORVETA/"_s;
+        const QString end = u"/data/200406orveta.mdb"_s;
+        const QString path = start + QString(300 - start.size() - end.size(), u'a') + end;
+        QCOMPARE(path.size(), 300);
+        const Message message{u"勤務データの削除中にエラーが発生しました。\r"_s.toStdU16String()
+                                  + u16(path)
+                                  + u" : アクセスが拒否されました。\r\r中止します・・・・・",
+                              u"勤務ﾃﾞｰﾀ削除", MessageIcon::Exclamation, MessageButtons::Ok};
+
+        struct Seen
+        {
+            QRect frame, screen;
+            QString text;
+            int labelWidth = 0, widestLine = 0;
+        };
+        std::optional<Seen> seen;
+        QTimer inspector;
+        connect(&inspector, &QTimer::timeout, [&seen] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            const auto *label = box->findChild<QLabel *>(u"qt_msgbox_label"_s);
+            QVERIFY(label);
+            seen = Seen{box->frameGeometry(), box->screen()->geometry(), label->text(),
+                        label->contentsRect().width()};
+            const QFontMetrics metrics(label->font());
+            for (const QString &line : label->text().split(u'\n'))
+                seen->widestLine = std::max(seen->widestLine, metrics.horizontalAdvance(line));
+            if (const QString file = qEnvironmentVariable("MESSAGEBOX_SNAPSHOT"); !file.isEmpty())
+                box->grab().save(file);
+            QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Return);
+        });
+        inspector.start(10);
+        QCOMPARE(shell::showMessageBox(nullptr, message), MessageAnswer::Ok);
+
+        QVERIFY(seen);
+        const qreal scale = qEnvironmentVariable("QT_SCALE_FACTOR", u"1"_s).toDouble();
+        QCOMPARE(seen->screen.size() * scale, QSize(1280, 1024));
+        QVERIFY2(seen->screen.contains(seen->frame),
+                 qPrintable(u"box %1,%2 %3×%4 on a screen of %5×%6"_s.arg(seen->frame.x())
+                                .arg(seen->frame.y())
+                                .arg(seen->frame.width())
+                                .arg(seen->frame.height())
+                                .arg(seen->screen.width())
+                                .arg(seen->screen.height())));
+        QVERIFY2(seen->widestLine <= seen->labelWidth,
+                 qPrintable(u"a line of %1 pixels in a label of %2"_s.arg(seen->widestLine)
+                                .arg(seen->labelWidth)));
+        QVERIFY2(
+            QString(seen->text).remove(u'\n').contains(path + u" : アクセスが拒否されました。"_s),
+            qPrintable(seen->text));
     }
 };
 

@@ -47,4 +47,25 @@ void adjustWindowRectForDpi(RECT &rect, DWORD style, bool hasMenu, DWORD exStyle
         AdjustWindowRectEx(&rect, style, hasMenu, exStyle);
 }
 
+LOGFONTW messageBoxFont(UINT dpi)
+{
+    using ParametersForDpi = BOOL(WINAPI *)(UINT, UINT, PVOID, UINT, UINT);
+    static const auto parametersForDpi
+        = user32Function<ParametersForDpi>("SystemParametersInfoForDpi");
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof metrics;
+    if (parametersForDpi
+        && parametersForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
+        return metrics.lfMessageFont;
+    // Given for the system's DPI.
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    const HDC screen = GetDC(nullptr);
+    const int systemDpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    if (systemDpi > 0)
+        metrics.lfMessageFont.lfHeight
+            = MulDiv(metrics.lfMessageFont.lfHeight, int(dpi), systemDpi);
+    return metrics.lfMessageFont;
+}
+
 } // namespace shell

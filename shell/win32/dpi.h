@@ -19,4 +19,7 @@ void enablePerMonitorDpiAwareness();
 // The window rectangle that gives the client rectangle, at that DPI.
 void adjustWindowRectForDpi(RECT &rect, DWORD style, bool hasMenu, DWORD exStyle, UINT dpi);
 
+// The font Windows shows message boxes' texts in, at that DPI.
+[[nodiscard]] LOGFONTW messageBoxFont(UINT dpi);
+
 } // namespace shell

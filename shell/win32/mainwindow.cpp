@@ -1,5 +1,6 @@
 #include "shell/win32/mainwindow.h"
 
+#include "shell/messagelayout.h"
 #include "shell/win32/dpi.h"
 #include "shell/win32/resourceids.h"
 
@@ -580,16 +581,44 @@ LRESULT CALLBACK nameBoxButtons(int code, WPARAM wParam, LPARAM lParam)
 
 } // namespace
 
+// A message box breaks its lines only at spaces and grows as wide as its
+// longest line: a long path made it wider than the screen. Each line is kept
+// within half the monitor's working area and 500 pixels at 96 DPI, as
+// measured in the box's own font.
+std::u16string MainWindow::fitMessageLines(std::u16string_view text) const
+{
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor);
+    const int maxWidth = std::min(int(monitor.rcWork.right - monitor.rcWork.left) / 2,
+                                  MulDiv(500, int(dpi_), int(kDesignDpi)));
+
+    const LOGFONTW font = messageBoxFont(dpi_);
+    const HFONT handle = CreateFontIndirectW(&font);
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ previousFont = SelectObject(dc, handle);
+    std::u16string fitted = breakLongLines(text, maxWidth, [dc](std::u16string_view line) {
+        SIZE extent = {};
+        GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t *>(line.data()), int(line.size()),
+                              &extent);
+        return int(extent.cx);
+    });
+    SelectObject(dc, previousFont);
+    DeleteDC(dc);
+    DeleteObject(handle);
+    return fitted;
+}
+
 platform::MessageAnswer MainWindow::showMessage(const platform::Message &message)
 {
+    const std::wstring text = wide(fitMessageLines(message.text));
     buttonNamingHook = SetWindowsHookExW(WH_CBT, nameBoxButtons, nullptr, GetCurrentThreadId());
     // The lone carriage returns between the pieces break the lines as they
     // are.
     UINT type = MB_DEFBUTTON1;
     type |= message.icon == platform::MessageIcon::Question ? MB_ICONQUESTION : MB_ICONEXCLAMATION;
     type |= message.buttons == platform::MessageButtons::OkCancel ? MB_OKCANCEL : MB_OK;
-    const int answer
-        = MessageBoxW(window_, wide(message.text).c_str(), wide(message.title).c_str(), type);
+    const int answer = MessageBoxW(window_, text.c_str(), wide(message.title).c_str(), type);
     if (buttonNamingHook)
         UnhookWindowsHookEx(std::exchange(buttonNamingHook, nullptr));
     return answer == IDOK ? platform::MessageAnswer::Ok : platform::MessageAnswer::Cancel;

@@ -61,6 +61,7 @@ private:
     void setFocus(std::string_view control) override;
     platform::MessageAnswer showMessage(const platform::Message &message) override;
     void endProgram() override;
+    [[nodiscard]] std::u16string fitMessageLines(std::u16string_view text) const;
 
     HINSTANCE instance_;
     HWND window_ = nullptr;

@@ -2,15 +2,18 @@
 # The Windows program end to end under Wine: its resources, its window as
 # laid out with its tooltips, the keyboard, a deletion run, the settings
 # clearing from the menu, the single running copy, the ways to end it and
-# another DPI. Runs on a private 24-bit Xvfb screen with openbox (new windows
-# get the focus, so keys reach the tool), in a Wine prefix of its own; starts
-# and stops all of it itself.
+# another DPI, and an error box naming a long path. Runs on a private 24-bit
+# Xvfb screen of 1280 x 1024 with openbox (new windows get the focus, so keys
+# reach the tool), in a Wine prefix of its own; starts and stops all of it
+# itself.
 #
 #   window-test.sh TOOL.exe WINDOWDRIVER.exe WORK-FOLDER ICON.xpm WINE-RUN
 #
 # WORK-FOLDER holds the Wine prefix, made on the first run and kept. With
 # WINDOW_SCREENSHOT=FILE.png set (and ImageMagick installed) the window as
-# first shown is saved there.
+# first shown is saved there; with MESSAGEBOX_SCREENSHOT=NAME.png the screen
+# with the long path's error box, as NAME-96.png and NAME-192.png.
+# WINDOW_TEST_GROUPS="a b" runs only those groups.
 set -uo pipefail
 
 tool=$1 driver=$2 work=$3 xpm=$4 prefix_setup=$5
@@ -87,7 +90,7 @@ wineserver -k 2>/dev/null
 # second. Its output must not hold on to CTest's.
 wineserver -p60 >/dev/null 2>&1
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do
     [ -s "$work/display" ] && break
@@ -342,6 +345,77 @@ test_single_copy()
     expect_exit キャンセル
 }
 
+# A second start while a question or notice is up, after the window has been
+# covered by another program's or minimised (how: cover or minimize): the
+# second copy ends, the window is restored, the box comes to the front with
+# the focus on OK, and Return answers it. Under Wine the X input focus stays
+# with the cover (Wine 8 does not ask the window manager to follow a change
+# of foreground window made by another program), so Return is pressed
+# through Windows' input queue, which gives it to the foreground window as
+# the keyboard does on Windows.
+raise_and_answer_box()
+{
+    local how=$1 cover_pid="" front handle
+    if [ "$how" = cover ]; then
+        drive cover &
+        cover_pid=$!
+        expect "$(drive foreground cover)" 'foreground cover'
+    else
+        drive minimize
+        expect "$(drive window)" 'minimized yes'
+    fi
+    timeout 20 wine "$tool" >/dev/null 2>&1
+    same "$?" 0 "exit code of the second copy ($how)"
+    expect "$(drive window)" 'minimized no'
+    front=$(drive foreground box)
+    if expect "$front" 'foreground box *' 'focus 1'; then
+        drive return
+        handle=$(sed -n 's/^foreground box //p' <<<"$front")
+        expect "$(drive closed "$handle")" closed
+    fi
+    if [ -n "$cover_pid" ]; then
+        drive uncover
+        wait "$cover_pid"
+    fi
+}
+
+# Each question and notice of the deletion run and of the clearing.
+test_raise_box()
+{
+    rm -rf "$prefix/drive_c/ORVETA"
+    mkdir -p "$data"
+    : >"$data/200406orveta.mdb"
+    set_install_path 'C:\ORVETA'
+    start_tool || return
+    drive select 101 2004年06月度
+    drive select 102 2004年06月度
+    drive click 103
+    expect "$(drive box)" 'text "削除した勤務データは復元できません。*"' || return
+    raise_and_answer_box cover
+    expect "$(drive box)" 'text "本当に勤務データを削除してよろしいですか？"' || return
+    raise_and_answer_box minimize
+    expect "$(drive controls)" 'control 110 Static 248 16 * "削除データ数 ： 1"'
+    [ -e "$data/200406orveta.mdb" ] && fail "the data file was not deleted"
+
+    drive click 103
+    drive answer 1
+    drive answer 1
+    expect "$(drive box)" 'text "削除対象データはありません。"' || return
+    raise_and_answer_box cover
+
+    drive menu 203
+    expect "$(drive box)" 'text "「ORVETA」のレジストリ情報を削除しますか？"' || return
+    raise_and_answer_box minimize
+    expect "$(drive box)" 'text "本当にレジストリ情報を削除しますか？"' || return
+    raise_and_answer_box cover
+    expect "$(drive box)" 'text "レジストリ情報を削除しました。"' || return
+    raise_and_answer_box cover
+    expect "$(drive setting Key_Path)" 'absent'
+    expect "$(drive no-box)" 'no box'
+    set_install_path 'C:\ORVETA'
+    end_tool
+}
+
 # A folder name wider than its frame is cut off at the frame's inner edge
 # (Frame2 ends at 16 + 385 pixels, its border 2 pixels wide), on one line.
 test_long_folder()
@@ -369,7 +443,60 @@ test_dpi()
     wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null
 }
 
-for group in resources layout keyboard deletion clearing single_copy long_folder dpi; do
+# A data file 300 characters long that cannot be deleted: its error box, at
+# 96 and 192 DPI, stays on the screen, its text no wider than the box's text
+# field, and shows the path whole once the line breaks put in are taken out.
+test_long_path_box()
+{
+    local first second folder path dpi output text left top width height screen_width screen_height
+    local text_width widest
+    first=$(printf 'a%.0s' $(seq 140))
+    second=$(printf 'b%.0s' $(seq 127))
+    folder="C:\\ORVETA\\$first\\$second"
+    path="$folder\\data\\200406orveta.mdb"
+    same "${#path}" 300 "length of the path"
+    local unix_data=$prefix/drive_c/ORVETA/$first/$second/data
+    mkdir -p "$unix_data"
+    : >"$unix_data/200406orveta.mdb"
+    chmod a-w "$unix_data/200406orveta.mdb"
+    set_install_path "$folder"
+    for dpi in 96 192; do
+        wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $dpi /f >/dev/null
+        start_tool || break
+        drive select 101 2004年06月度
+        drive select 102 2004年06月度
+        drive click 103
+        drive answer 1
+        drive answer 1
+        output=$(drive box)
+        expect "$output" 'title "勤務ﾃﾞｰﾀ削除"' 'buttons 1 "OK"' \
+            'text "勤務データの削除中にエラーが発生しました。\r*\r\r中止します・・・・・"' || break
+        text=$(sed -n 's/^text "\(.*\)"$/\1/p' <<<"$output")
+        text=${text//\\r/}
+        [[ $text == *"$path : "* ]] || fail "at $dpi DPI the path is not whole in: $text"
+        read -r _ left top width height <<<"$(grep '^rect ' <<<"$output")"
+        read -r _ screen_width screen_height <<<"$(grep '^screen ' <<<"$output")"
+        same "$screen_width $screen_height" "1280 1024" "screen size"
+        ((left >= 0 && top >= 0 && left + width <= screen_width && top + height <= screen_height)) \
+            || fail "at $dpi DPI the box $left,$top ${width}x$height leaves the screen"
+        read -r _ _ _ text_width _ <<<"$(grep '^textrect ' <<<"$output")"
+        read -r _ widest <<<"$(grep '^widest ' <<<"$output")"
+        ((widest <= text_width)) \
+            || fail "at $dpi DPI a line $widest pixels wide is cut by a text field of $text_width"
+        if [ -n "${MESSAGEBOX_SCREENSHOT:-}" ]; then
+            sleep 0.5
+            import -window root "${MESSAGEBOX_SCREENSHOT%.png}-$dpi.png"
+        fi
+        drive answer 1
+        end_tool
+    done
+    wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null
+    rm -rf "$prefix/drive_c/ORVETA/$first"
+    set_install_path 'C:\ORVETA'
+}
+
+for group in ${WINDOW_TEST_GROUPS:-resources layout keyboard deletion clearing single_copy raise_box \
+    long_folder dpi long_path_box}; do
     "test_$group"
     end_tool
 done

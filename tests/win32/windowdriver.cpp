@@ -2,7 +2,8 @@
 // what the window shows, one fact a line, for window-test.sh. Runs under
 // Wine beside the tool.
 //
-//   windowdriver window               the window's caption, client size, focus
+//   windowdriver window               the window's caption, client size, state,
+//                                     focus
 //   windowdriver controls             every child window: id, class, rectangle
 //                                     in client coordinates, text
 //   windowdriver labels               whether each label fits its text, and in
@@ -14,17 +15,37 @@
 //   windowdriver menu ID              chooses a menu item
 //   windowdriver hover ID             rests the pointer on the control
 //   windowdriver tooltip              the tooltip on show
-//   windowdriver box                  the open message box: title, text, buttons
+//   windowdriver box                  the open message box: title, text, buttons,
+//                                     its rectangle on the screen, the screen's
+//                                     size, the text's rectangle and its widest
+//                                     line in the box's font
 //   windowdriver no-box               "no box" unless a message box opens
 //   windowdriver focus ID             waits for the control to take the focus
 //   windowdriver answer ID            presses a button of the message box
 //   windowdriver wait-closed          waits until the window is gone
+//   windowdriver cover                a window of another program in front of
+//                                     the whole screen, with the keyboard,
+//                                     until uncover; runs until then
+//   windowdriver uncover              closes that window
+//   windowdriver minimize             minimises the tool's window
+//   windowdriver foreground KIND      which window is in front (box: the
+//                                     tool's message box, window: the tool's
+//                                     window, cover, other or none) and the id
+//                                     of the control with the focus in it,
+//                                     once KIND is in front
+//   windowdriver closed HANDLE        waits until that window is gone
+//   windowdriver return               presses Return through Windows' own
+//                                     input queue, as the keyboard does: to
+//                                     the control with the focus in the
+//                                     foreground window
 //   windowdriver icon FILE            the program file's icon, pixel by pixel
 //   windowdriver version FILE         the program file's version strings
 //   windowdriver setting KEY          a value of ORVETA's settings, or "absent"
 //
 // Everything waits up to five seconds for the window or the box; a command
 // that cannot be carried out says why on standard error and exits with 1.
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
@@ -36,6 +57,7 @@
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"OrvetaWorkdataDeleteMainWindow";
+constexpr wchar_t kCoverClass[] = L"WindowDriverCover";
 constexpr DWORD kPatience = 5000; // milliseconds
 
 [[noreturn]] void fail(const std::string &why)
@@ -204,6 +226,7 @@ void describeWindow()
     const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
     print(std::string("resizable ") + (style & WS_THICKFRAME ? "yes" : "no") + " maximizable "
           + (style & WS_MAXIMIZEBOX ? "yes" : "no"));
+    print(std::string("minimized ") + (IsIconic(window) ? "yes" : "no"));
     print("focus " + std::to_string(focusedId(window)));
 }
 
@@ -340,16 +363,62 @@ void select(int id, const std::wstring &text)
     fail("list " + std::to_string(id) + " has no entry " + quoted(text));
 }
 
+std::string rectangle(const RECT &rect)
+{
+    return std::to_string(rect.left) + " " + std::to_string(rect.top) + " "
+           + std::to_string(rect.right - rect.left) + " " + std::to_string(rect.bottom - rect.top);
+}
+
+// The widest of the text's lines in the font Windows gives message boxes at
+// the system's DPI, which Wine gives every window.
+int widestLine(std::wstring_view text)
+{
+    using ParametersForDpi = BOOL(WINAPI *)(UINT, UINT, PVOID, UINT, UINT);
+    const auto parametersForDpi = reinterpret_cast<ParametersForDpi>(reinterpret_cast<void *>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi")));
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof metrics;
+    if (!parametersForDpi
+        || !parametersForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
+                             UINT(screenDpi())))
+        fail("no message box font");
+    const HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ previous = SelectObject(dc, font);
+    int widest = 0;
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t end = std::min(text.find(L'\r', start), text.size());
+        SIZE extent = {};
+        GetTextExtentPoint32W(dc, text.data() + start, int(end - start), &extent);
+        widest = std::max(widest, int(extent.cx));
+        start = end + 1;
+    }
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+    DeleteObject(font);
+    return widest;
+}
+
 void describeBox()
 {
     const HWND box = messageBox(mainWindow());
+    const HWND textControl = GetDlgItem(box, 0xFFFF);
+    const std::wstring text = windowText(textControl);
     print("title " + quoted(windowText(box)));
-    print("text " + quoted(windowText(GetDlgItem(box, 0xFFFF))));
+    print("text " + quoted(text));
     std::string buttons = "buttons";
     for (const int id : {IDOK, IDCANCEL})
         if (const HWND button = GetDlgItem(box, id); button && IsWindowVisible(button))
             buttons += " " + std::to_string(id) + " " + quoted(windowText(button));
     print(buttons);
+    RECT rect = {};
+    GetWindowRect(box, &rect);
+    print("rect " + rectangle(rect));
+    print("screen " + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + " "
+          + std::to_string(GetSystemMetrics(SM_CYSCREEN)));
+    GetWindowRect(textControl, &rect);
+    print("textrect " + rectangle(rect));
+    print("widest " + std::to_string(widestLine(text)));
 }
 
 HWND visibleToolTip()
@@ -387,6 +456,94 @@ void answer(int id)
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
     waitFor([box] { return !IsWindow(box); }, "closing of the message box");
+}
+
+void cover()
+{
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc
+        = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (message == WM_DESTROY)
+            PostQuitMessage(0);
+        return DefWindowProcW(window, message, wParam, lParam);
+    };
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+    windowClass.lpszClassName = kCoverClass;
+    RegisterClassW(&windowClass);
+    const HWND window
+        = CreateWindowExW(0, kCoverClass, L"cover", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                          GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
+                          nullptr, windowClass.hInstance, nullptr);
+    if (!window)
+        fail("cannot make the cover");
+    SetForegroundWindow(window);
+    MSG message = {};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+std::string handleText(HWND window)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%llx",
+                  static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(window)));
+    return text;
+}
+
+// Waits for the expected window (box, window or cover) to come to the front,
+// a box with the focus on one of its controls.
+void describeForeground(const std::wstring &expected)
+{
+    const HWND window = mainWindow();
+    const auto kind = [window](HWND front) -> std::wstring {
+        if (!front)
+            return L"none";
+        if (front == window)
+            return L"window";
+        if (GetWindow(front, GW_OWNER) == window && className(front) == L"#32770")
+            return L"box";
+        if (className(front) == kCoverClass)
+            return L"cover";
+        return L"other";
+    };
+    const auto arrived = [&](HWND front) {
+        return kind(front) == expected && (expected != L"box" || focusedId(front) != 0);
+    };
+    const DWORD start = GetTickCount();
+    HWND front = GetForegroundWindow();
+    while (!arrived(front) && GetTickCount() - start < kPatience) {
+        Sleep(20);
+        front = GetForegroundWindow();
+    }
+    std::string line = "foreground " + utf8(kind(front));
+    if (kind(front) == L"box")
+        line += " " + handleText(front);
+    else if (kind(front) == L"other")
+        line += " " + quoted(className(front));
+    print(line);
+    print("focus " + std::to_string(front ? focusedId(front) : 0));
+}
+
+void pressReturn()
+{
+    INPUT keys[2] = {};
+    for (INPUT &key : keys) {
+        key.type = INPUT_KEYBOARD;
+        key.ki.wVk = VK_RETURN;
+    }
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    if (SendInput(2, keys, sizeof(INPUT)) != 2)
+        fail("cannot press Return");
+}
+
+void waitClosed(const std::wstring &handle)
+{
+    const auto window = reinterpret_cast<HWND>(std::uintptr_t(std::stoull(handle, nullptr, 16)));
+    waitFor([window] { return !IsWindow(window); }, "closing of the window");
+    print("closed");
 }
 
 // Row by row, each pixel as RRGGBB or "------" where it is transparent.
@@ -515,6 +672,19 @@ int wmain(int argc, wchar_t *argv[])
         answer(std::stoi(argument));
     else if (command == L"wait-closed")
         waitFor([] { return !FindWindowW(kWindowClass, nullptr); }, "end of the tool");
+    else if (command == L"cover")
+        cover();
+    else if (command == L"uncover") {
+        if (const HWND window = FindWindowW(kCoverClass, nullptr))
+            PostMessageW(window, WM_CLOSE, 0, 0);
+    } else if (command == L"minimize")
+        ShowWindow(mainWindow(), SW_MINIMIZE);
+    else if (command == L"foreground" && argc == 3)
+        describeForeground(argument);
+    else if (command == L"return")
+        pressReturn();
+    else if (command == L"closed" && argc == 3)
+        waitClosed(argument);
     else if (command == L"icon" && argc == 3)
         describeIcon(argument);
     else if (command == L"version" && argc == 3)
