@@ -66,25 +66,28 @@ int codeValue(std::u16string_view code)
     return value;
 }
 
+std::u16string dataFileName(int candidate)
+{
+    return DataFileNames().forMonth(candidate);
+}
+
 std::u16string dataFilePath(std::u16string_view installPath, int candidate)
 {
-    return DataFilePaths(installPath).forMonth(candidate);
+    return std::u16string(installPath) + platform::kPathSeparator + u"data"
+           + platform::kPathSeparator + dataFileName(candidate);
 }
 
-DataFilePaths::DataFilePaths(std::u16string_view installPath)
-    : path_(std::u16string(installPath) + platform::kPathSeparator + u"data"
-            + platform::kPathSeparator)
-    , folderLength_(path_.size())
+DataFileNames::DataFileNames()
 {
-    path_.reserve(folderLength_ + 16);
+    name_.reserve(16);
 }
 
-std::u16string &DataFilePaths::forMonth(int candidate)
+std::u16string &DataFileNames::forMonth(int candidate)
 {
-    path_.resize(folderLength_);
-    appendDigits(path_, candidate, 1);
-    path_.append(u"orveta.mdb");
-    return path_;
+    name_.clear();
+    appendDigits(name_, candidate, 1);
+    name_.append(u"orveta.mdb");
+    return name_;
 }
 
 } // namespace deletion
