@@ -84,9 +84,21 @@ DataFileNames::DataFileNames()
 
 std::u16string &DataFileNames::forMonth(int candidate)
 {
-    name_.clear();
-    appendDigits(name_, candidate, 1);
-    name_.append(u"orveta.mdb");
+    // The digits are written over the last name's, which had as many unless
+    // the code's length changed: the deletion run asks for hundreds of names
+    // in a row, and the benchmark's case without data files showed the
+    // general conversion.
+    char digits[12];
+    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, candidate);
+    assert(error == std::errc());
+    const auto length = std::size_t(end - digits);
+    if (length != digits_) {
+        name_.assign(length, u'0');
+        name_.append(u"orveta.mdb");
+        digits_ = length;
+    }
+    for (std::size_t i = 0; i < length; ++i)
+        name_[i] = char16_t(digits[i]);
     return name_;
 }
 

@@ -52,6 +52,7 @@ public:
 
 private:
     std::u16string name_;
+    std::size_t digits_ = 0; // how many of name_'s first characters are the code's
 };
 
 // Counts from start to end inclusive and hands every value whose month part
