@@ -57,6 +57,38 @@ TEST_CASE("the open data folder cannot be renamed, deleted or replaced")
     CHECK(rename(data, moved));
 }
 
+// Windows refuses to rename a folder that holds an open one; Wine allows
+// it. Either way the files are looked up in the folder that was opened, not
+// wherever its path leads now: what another folder put in its place holds
+// is never touched. (Wine, having let the folder move, then leaves the
+// opened file in place as well, though it reports it deleted.)
+TEST_CASE("files are looked up in the open folder, not by its path")
+{
+    const support::TemporaryFolder root(u"C:\\orveta-moved-" + support::processNumber());
+    const std::u16string install = root.file(u"orveta");
+    REQUIRE(::CreateDirectoryW(support::wide(install), nullptr));
+    REQUIRE(::CreateDirectoryW(support::wide(install + u"\\data"), nullptr));
+    REQUIRE(support::createFile(install + u"\\data\\200406orveta.mdb"));
+    const std::optional<DataFolder> folder = openFolder(install + u"\\data");
+    REQUIRE(folder);
+
+    const std::u16string moved = root.file(u"orveta.old");
+    const bool renamed = rename(install, moved);
+    if (renamed) {
+        REQUIRE(::CreateDirectoryW(support::wide(install), nullptr));
+        REQUIRE(::CreateDirectoryW(support::wide(install + u"\\data"), nullptr));
+        REQUIRE(support::createFile(install + u"\\data\\200406orveta.mdb"));
+    }
+    std::optional<DataFile> file = folder->openFile(u"200406orveta.mdb");
+    REQUIRE(file);
+    CHECK(file->remove());
+    if (renamed) {
+        CHECK(support::exists(install + u"\\data\\200406orveta.mdb"));
+    } else {
+        CHECK(!support::exists(install + u"\\data\\200406orveta.mdb"));
+    }
+}
+
 TEST_CASE("a folder another program holds for deleting is reported, not taken for absent")
 {
     const support::TemporaryFolder install(u"C:\\orveta-busy-" + support::processNumber());
