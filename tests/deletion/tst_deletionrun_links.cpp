@@ -57,30 +57,40 @@ std::optional<RunOutcome> runAs(uid_t user, const std::string &install)
                       std::stoi(reported->substr(0, end))};
 }
 
+// Where the link stands: as data, as the ORVETA folder, or behind the
+// user's own link as data.
+enum class Place { Data, Orveta, BehindOwnLink };
+
 struct LinkRow
 {
     const char *name;
-    uid_t sharedOwner; // owner of the shared ORVETA folder that holds data
+    Place place;
+    uid_t sharedOwner; // owner of the shared folders that hold the links
     uid_t linkOwner;
     bool followed;
 };
 
 } // namespace
 
-// A group-writable ORVETA folder whose data another member has replaced
-// with a link to the user's private folder, where the user keeps files of
-// the same names.
+// A group-writable ORVETA folder in which another member has replaced data,
+// or something on the way to it, with a link to the user's private folder,
+// where the user keeps files of the same names. Every link on the way is
+// judged, not only the last.
 TEST_CASE(
     "a link in a shared ORVETA folder is followed only when its owner could have put it there")
 {
     if (::geteuid() != 0)
         SKIP_TEST("needs root to lay out files of several users");
     const LinkRow rows[] = {
-        {"another member's link", kUser, kOtherMember, false},
-        {"another member's link in someone else's folder", kFolderOwner, kOtherMember, false},
-        {"the user's own link", kFolderOwner, kUser, true},
-        {"root's link", kFolderOwner, 0, true},
-        {"the folder owner's link", kFolderOwner, kFolderOwner, true},
+        {"another member's link", Place::Data, kUser, kOtherMember, false},
+        {"another member's link in someone else's folder", Place::Data, kFolderOwner, kOtherMember,
+         false},
+        {"the user's own link", Place::Data, kFolderOwner, kUser, true},
+        {"root's link", Place::Data, kFolderOwner, 0, true},
+        {"the folder owner's link", Place::Data, kFolderOwner, kFolderOwner, true},
+        {"another member's link as the ORVETA folder", Place::Orveta, kUser, kOtherMember, false},
+        {"another member's link behind the user's own", Place::BehindOwnLink, kUser, kOtherMember,
+         false},
     };
     for (const LinkRow &row : rows) {
         CAPTURE(row.name);
@@ -90,65 +100,37 @@ TEST_CASE(
         const auto install = shared / "orveta";
         const auto mine = scratch / "mine";
         REQUIRE(makeFolder(shared, row.sharedOwner, 02775));
-        REQUIRE(makeFolder(install, row.sharedOwner, 02775));
         REQUIRE(makeFolder(mine, kUser, 0700));
+        REQUIRE(makeFolder(mine / "data", kUser, 0700));
         for (const char *name : {"200404orveta.mdb", "200405orveta.mdb", "200406orveta.mdb"})
-            REQUIRE(makeFile(mine / name, kUser));
-        REQUIRE(makeLink(mine.string(), install / "data", row.linkOwner));
+            REQUIRE(makeFile(mine / "data" / name, kUser));
+        if (row.place == Place::Orveta) {
+            REQUIRE(makeLink(mine.string(), install, row.linkOwner));
+        } else {
+            REQUIRE(makeFolder(install, row.sharedOwner, 02775));
+            if (row.place == Place::Data) {
+                REQUIRE(makeLink((mine / "data").string(), install / "data", row.linkOwner));
+            } else {
+                REQUIRE(makeLink("../moved", install / "data", kUser));
+                REQUIRE(makeLink((mine / "data").string(), shared / "moved", row.linkOwner));
+            }
+        }
 
         const std::optional<RunOutcome> outcome = runAs(kUser, install.string());
         REQUIRE(outcome);
-        const bool kept = entryExists(mine / "200404orveta.mdb")
-                          && entryExists(mine / "200405orveta.mdb")
-                          && entryExists(mine / "200406orveta.mdb");
+        int kept = 0;
+        for (const char *name : {"200404orveta.mdb", "200405orveta.mdb", "200406orveta.mdb"})
+            kept += entryExists(mine / "data" / name);
         if (row.followed) {
             CHECK(outcome->messages.empty());
             CHECK(outcome->deletedCount == 3);
-            CHECK(!entryExists(mine / "200405orveta.mdb"));
+            CHECK(kept == 0);
         } else {
             CHECK(outcome->messages
                   == kForeignLinkFailure + platform::fromUtf8((install / "data").string())
                          + kForeignLinkReason + u'\n');
             CHECK(outcome->deletedCount == 0);
-            CHECK(kept);
+            CHECK(kept == 3);
         }
     }
-}
-
-// Every link on the way is judged, not only the last: the ORVETA folder
-// itself, or a link that an own link leads to.
-TEST_CASE("a foreign link anywhere on the way to the data folder stops the run")
-{
-    if (::geteuid() != 0)
-        SKIP_TEST("needs root to lay out files of several users");
-    const testsupport::ScratchFolder scratch;
-    REQUIRE(scratch.isValid());
-    const auto shared = scratch / "shared";
-    const auto mine = scratch / "mine";
-    REQUIRE(makeFolder(shared, kUser, 02775));
-    REQUIRE(makeFolder(mine, kUser, 0700));
-    REQUIRE(makeFolder(mine / "data", kUser, 0700));
-    REQUIRE(makeFile(mine / "data" / "200405orveta.mdb", kUser));
-
-    SUBCASE("the ORVETA folder")
-    {
-        REQUIRE(makeLink(mine.string(), shared / "orveta", kOtherMember));
-        const std::optional<RunOutcome> outcome = runAs(kUser, (shared / "orveta").string());
-        REQUIRE(outcome);
-        CHECK(outcome->messages
-              == kForeignLinkFailure + platform::fromUtf8((shared / "orveta" / "data").string())
-                     + kForeignLinkReason + u'\n');
-    }
-    SUBCASE("a link behind the user's own")
-    {
-        REQUIRE(makeFolder(shared / "orveta", kUser, 02775));
-        REQUIRE(makeLink("../moved", shared / "orveta" / "data", kUser));
-        REQUIRE(makeLink(mine.string() + "/data", shared / "moved", kOtherMember));
-        const std::optional<RunOutcome> outcome = runAs(kUser, (shared / "orveta").string());
-        REQUIRE(outcome);
-        CHECK(outcome->messages
-              == kForeignLinkFailure + platform::fromUtf8((shared / "orveta" / "data").string())
-                     + kForeignLinkReason + u'\n');
-    }
-    CHECK(entryExists(mine / "data" / "200405orveta.mdb"));
 }

@@ -128,20 +128,3 @@ TEST_CASE("paths reach the system in the form that any length allows")
         CHECK(platform::systemPath(row.path) == row.expected);
     }
 }
-
-TEST_CASE("a data folder beyond MAX_PATH")
-{
-    const support::TemporaryFolder base(u"C:\\orveta-long-" + support::processNumber());
-    std::u16string data = base.path();
-    while (data.size() < 300) {
-        data += u'\\' + std::u16string(60, u'z');
-        REQUIRE(::CreateDirectoryW(support::wide(u"\\\\?\\" + data), nullptr));
-    }
-    REQUIRE(support::createFile(u"\\\\?\\" + data + u"\\200406orveta.mdb"));
-    const std::optional<DataFolder> folder = openFolder(data);
-    REQUIRE(folder);
-    std::optional<DataFile> file = folder->openFile(u"200406orveta.mdb");
-    REQUIRE(file);
-    CHECK(file->remove());
-    CHECK(!support::exists(u"\\\\?\\" + data + u"\\200406orveta.mdb"));
-}
