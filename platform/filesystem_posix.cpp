@@ -67,11 +67,11 @@ bool isLockedByAnotherProgram(int fd)
     return ::fcntl(fd, F_OFD_GETLK, &query) == 0 && query.l_type != F_UNLCK;
 }
 
+using FolderResult = Result<std::optional<DataFolder>>;
+
 // A failure on the way to the data folder. Most mean that it is not there
 // for this user: missing, no folder, not searchable, a loop of links or a
 // name no folder can have; nothing can be present in it then.
-using FolderResult = Result<std::optional<DataFolder>>;
-
 FolderResult notReached(int error)
 {
     if (error == ENOENT || error == ENOTDIR || error == EACCES || error == ELOOP

@@ -197,6 +197,9 @@ DataFolder::~DataFolder()
 
 Result<std::optional<DataFolder>> DataFolder::open(const std::u16string &path)
 {
+    // The system would take the path cut short at a NUL for another folder.
+    if (path.find(u'\0') != std::u16string::npos)
+        return std::nullopt;
     const NoCriticalErrorBoxes quiet;
     // Listing access, shared for reading and writing but not for deleting:
     // while it is held nobody can rename, delete or replace the folder, and

@@ -130,6 +130,8 @@ TEST_CASE(whatIsNoFileIsAbsent)
         {"a file in a subfolder", openFolder(folder.path()), u"data\\200406orveta.mdb"},
         {"a stream of a file", openFolder(folder.path()), u"200406orveta.mdb:x"},
         {"device as the folder", openFolder(u"NUL"), u"200405orveta.mdb"},
+        // Would reach the folder itself if cut short at the NUL.
+        {"folder with a NUL", openFolder(folder.path() + u'\0' + u"x"), u"200406orveta.mdb"},
         {"device in the folder", openFolder(folder.path()), u"NUL"},
         {"empty name", openFolder(folder.path()), u""},
     };
