@@ -1,6 +1,7 @@
 // The deletion run over the whole list, 2002年01月度 to 2030年12月度, in a
 // temporary data folder, against a floor: a plain loop over the same 348 file
-// names making only the system calls the presence probe and the deletion need.
+// names, relative to the data folder opened once, making only the system
+// calls the presence probe and the deletion need.
 // Every case re-creates its file set before each iteration with the timer
 // paused, so all of them delete the same files from the same folder.
 
@@ -54,9 +55,10 @@ struct DataFolder
 {
     QTemporaryDir root;
     QString installPath;
+    QByteArray dataPath; // the data folder, encoded once
     std::vector<int> codes; // all 348 months, in list order
-    std::vector<QByteArray> names; // their data files, encoded once
-    int folderFd = -1; // the data folder, for syncfs
+    std::vector<QByteArray> names; // their data files' names in it, encoded once
+    int folderFd = -1; // the data folder, for laying out files and syncfs
 };
 
 DataFolder &dataFolder()
@@ -68,12 +70,12 @@ DataFolder &dataFolder()
             std::exit(1);
         }
         made.installPath = made.root.path();
-        made.folderFd = ::open(QFile::encodeName(made.installPath + u"/data"_s).constData(),
-                               O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        made.dataPath = QFile::encodeName(made.installPath + u"/data"_s);
+        made.folderFd = ::open(made.dataPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         deletion::walkRange(200201, 203012, [&](int code) {
             made.codes.push_back(code);
-            made.names.push_back(QFile::encodeName(
-                QString::fromStdU16String(deletion::dataFilePath(made.installPath.toStdU16String(), code))));
+            made.names.push_back(
+                QFile::encodeName(QString::fromStdU16String(deletion::dataFileName(code))));
         });
         return made;
     }();
@@ -104,7 +106,8 @@ std::vector<const char *> presentNames(FileSet set)
 void createFiles(benchmark::State &state, const std::vector<const char *> &present)
 {
     for (const char *name : present) {
-        const int fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        const int fd
+            = ::openat(dataFolder().folderFd, name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (fd < 0 || ::close(fd) != 0)
             state.SkipWithError("cannot create a data file");
     }
@@ -118,7 +121,8 @@ int leftOver()
     int count = 0;
     struct stat info = {};
     for (const QByteArray &name : dataFolder().names)
-        count += ::stat(name.constData(), &info) == 0;
+        count
+            += ::fstatat(dataFolder().folderFd, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0;
     return count;
 }
 
@@ -183,22 +187,31 @@ void floorLoop(benchmark::State &state, FileSet set)
         deleted = 0;
         state.ResumeTiming();
 
+        // The folder is opened once per run, as the run opens it, and every
+        // name is looked up inside it.
+        const int folder
+            = ::open(dataFolder().dataPath.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         for (const char *name : names) {
             struct stat info = {};
-            if (::stat(name, &info) != 0 || !S_ISREG(info.st_mode))
+            if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode))
                 continue;
-            const int fd = ::open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+            const int fd
+                = ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
             if (fd < 0)
                 continue;
             bool free = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
             if constexpr (QueryLocks)
                 free = free && !heldByAnotherProgram(fd);
-            ::close(fd);
-            // The read-only check the deletion makes before it unlinks.
-            if (free && ::lstat(name, &info) == 0 && (info.st_mode & 0222) != 0
-                && ::unlink(name) == 0)
+            // The check that the name is still the file opened, and not
+            // read-only, that the deletion makes before it unlinks.
+            struct stat now = {};
+            if (free && ::fstatat(folder, name, &now, AT_SYMLINK_NOFOLLOW) == 0
+                && now.st_ino == info.st_ino && (now.st_mode & 0222) != 0
+                && ::unlinkat(folder, name, 0) == 0)
                 ++deleted;
+            ::close(fd);
         }
+        ::close(folder);
     }
     checkDeleted(state, deleted, present.size(), true);
 }

@@ -43,6 +43,46 @@ int endValue(const DeletionWindow &window)
     return codeValue(periodCode(window.endPeriodText()));
 }
 
+// Deletes the present data files of the months from start to end, counting
+// them; the failure that stopped it, in the words the error message gives
+// after its first line, if any. The data folder is held open for the walk
+// alone: every file is looked up in it, however its path changes meanwhile.
+std::optional<std::u16string> deleteMonths(const std::u16string &installPath, int start, int end,
+                                           std::int16_t &deletedCount, std::int16_t &runCount)
+{
+    const std::u16string folderPath = settings::dataFolderText(installPath);
+    const platform::Result<std::optional<platform::DataFolder>> folder
+        = platform::DataFolder::open(folderPath);
+    if (!folder)
+        return folderPath + u" : " + texts::failureReason(folder.error());
+    if (!*folder)
+        return std::nullopt; // no folder, so no data file either
+
+    std::optional<std::u16string> failure;
+    DataFileNames names;
+    walkRange(start, end, [&](int candidate) {
+        std::u16string &name = names.forMonth(candidate);
+        std::optional<platform::DataFile> file = probeFilePresence(**folder, name);
+        if (!file)
+            return true;
+        // Checked before the file goes, so that no file is deleted without
+        // being counted.
+        if (deletedCount == std::numeric_limits<std::int16_t>::max()) {
+            failure = u"削除データ数が上限を超えました。";
+            return false;
+        }
+        if (const platform::Result<> removed = file->remove(); !removed) {
+            failure = folderPath + platform::kPathSeparator + name + u" : "
+                      + texts::failureReason(removed.error());
+            return false;
+        }
+        ++deletedCount;
+        ++runCount;
+        return true;
+    });
+    return failure;
+}
+
 } // namespace
 
 void runDeletion(DeletionWindow &window, const std::u16string &installPath,
@@ -67,26 +107,8 @@ void runDeletion(DeletionWindow &window, const std::u16string &installPath,
 
     // The lists are read again: the months deleted are those on show now.
     std::int16_t runCount = 0;
-    std::optional<std::u16string> failure;
-    DataFilePaths paths(installPath);
-    walkRange(startValue(window), endValue(window), [&](int candidate) {
-        std::u16string &path = paths.forMonth(candidate);
-        if (!probeFilePresence(path))
-            return true;
-        // Checked before the file goes, so that no file is deleted without
-        // being counted.
-        if (deletedCount == std::numeric_limits<std::int16_t>::max()) {
-            failure = u"削除データ数が上限を超えました。";
-            return false;
-        }
-        if (const platform::Result<> removed = platform::removeFile(path); !removed) {
-            failure = path + u" : " + texts::failureReason(removed.error());
-            return false;
-        }
-        ++deletedCount;
-        ++runCount;
-        return true;
-    });
+    const std::optional<std::u16string> failure
+        = deleteMonths(installPath, startValue(window), endValue(window), deletedCount, runCount);
 
     if (deletedCount > 0)
         window.setDeletedCountCaption(u"削除データ数 ： " + platform::decimalText(deletedCount));

@@ -11,7 +11,8 @@
 #include <vector>
 
 // The three forms of a month: the period text the user picks ("2004年06月度"),
-// its six-digit code ("200406") and the path of its data file.
+// its six-digit code ("200406") and its data file ("200406orveta.mdb" in the
+// data folder).
 namespace deletion {
 
 inline constexpr int kFirstYear = 2002;
@@ -33,22 +34,25 @@ inline constexpr int kLastYear = 2030;
 // The number a code spells; 0 for a text that is no code.
 [[nodiscard]] int codeValue(std::u16string_view code);
 
-// The data file of one month: install path, data folder, code, "orveta.mdb".
+// "200406orveta.mdb": the name of a month's data file in the data folder.
+[[nodiscard]] std::u16string dataFileName(int candidate);
+
+// The data file of one month: install path, data folder, name.
 [[nodiscard]] std::u16string dataFilePath(std::u16string_view installPath, int candidate);
 
-// The data file paths under one install path, built in one reused buffer:
-// the deletion run asks for hundreds of them in a row.
-class DataFilePaths final
+// The data file names of one month after the other, built in one reused
+// buffer: the deletion run asks for hundreds of them in a row.
+class DataFileNames final
 {
 public:
-    explicit DataFilePaths(std::u16string_view installPath);
+    DataFileNames();
 
     // Valid until the next call.
     [[nodiscard]] std::u16string &forMonth(int candidate);
 
 private:
-    std::u16string path_;
-    std::size_t folderLength_ = 0;
+    std::u16string name_;
+    std::size_t digits_ = 0; // how many of name_'s first characters are the code's
 };
 
 // Counts from start to end inclusive and hands every value whose month part

@@ -1,16 +1,15 @@
 #include "deletion/presenceprobe.h"
 
-#include "platform/filesystem.h"
-
 namespace deletion {
 
-bool probeFilePresence(std::u16string &path)
+std::optional<platform::DataFile> probeFilePresence(const platform::DataFolder &folder,
+                                                    std::u16string &name)
 {
-    if (path.empty())
-        return false;
-    if (path.back() == platform::kPathSeparator)
-        path.pop_back();
-    return platform::isFreeRegularFile(path);
+    if (name.empty())
+        return std::nullopt;
+    if (name.back() == platform::kPathSeparator)
+        name.pop_back();
+    return folder.openFile(name);
 }
 
 } // namespace deletion

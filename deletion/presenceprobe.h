@@ -1,15 +1,20 @@
 #pragma once
 
+#include "platform/filesystem.h"
+
+#include <optional>
 #include <string>
 
 // The file presence probe the deletion run asks before it deletes a month's
 // data file.
 namespace deletion {
 
-// True when the file at path is present: it can be opened for reading now,
-// is a regular file and no other program is using it. A path that ends in
-// the separator loses that last character, in the caller's variable too.
-// Never reports an error and leaves nothing open.
-[[nodiscard]] bool probeFilePresence(std::u16string &path);
+// The file of that name in the open data folder, opened, when it is present:
+// it can be opened for reading now, is a regular file (or a link) and no
+// other program is using it; nullopt otherwise. A name that ends in the
+// separator loses that last character, in the caller's variable too. Never
+// reports an error.
+[[nodiscard]] std::optional<platform::DataFile>
+probeFilePresence(const platform::DataFolder &folder, std::u16string &name);
 
 } // namespace deletion

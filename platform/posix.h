@@ -31,6 +31,9 @@ public:
     [[nodiscard]] int get() const { return fd_; }
     [[nodiscard]] bool isOpen() const { return fd_ >= 0; }
 
+    // Hands the descriptor over to a new owner.
+    [[nodiscard]] int release() { return std::exchange(fd_, -1); }
+
     // errno of the close, which is where some file systems report a failed
     // write.
     int close()

@@ -15,4 +15,10 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t));
     return reinterpret_cast<const wchar_t *>(text.c_str());
 }
 
+// The form of a path that the file functions take at any length, beyond
+// MAX_PATH without the system's long-path setting too ("\\?\C:\..." or
+// "\\?\UNC\server\share\..."), cleaned up first as the system cleans up
+// a path of the usual length. Messages show the path as the user wrote it.
+[[nodiscard]] std::u16string systemPath(const std::u16string &path);
+
 } // namespace platform

@@ -18,8 +18,8 @@
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
-using platform::isFreeRegularFile;
-using platform::removeFile;
+using platform::DataFile;
+using platform::DataFolder;
 
 namespace {
 
@@ -64,6 +64,19 @@ bool exists(const QString &path)
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
+std::optional<DataFolder> openFolder(const QString &path)
+{
+    platform::Result<std::optional<DataFolder>> folder = DataFolder::open(path.toStdU16String());
+    return folder ? std::move(*folder) : std::nullopt;
+}
+
+// What the probe makes of the file of that name in folder.
+bool isPresent(const QString &folder, const QString &name)
+{
+    const std::optional<DataFolder> opened = openFolder(folder);
+    return opened && opened->openFile(name.toStdU16String()).has_value();
+}
+
 } // namespace
 
 class PresenceProbeTest final : public QObject
@@ -105,14 +118,25 @@ private slots:
             {u"dangling link"_s, [&] { return QFile::link(target, path); }},
         };
         QVERIFY2(!make.contains(kind) || make[kind](), qPrintable(kind));
-        std::u16string probed = kind == u"empty path" ? u"" : path.toStdU16String();
-        if (kind == u"file/")
+        std::u16string probed = kind == u"empty path" ? u"" : u"200406orveta.mdb";
+        if (kind == u"file/") // a separator would lead into another folder
             probed += u'/';
         if (kind == u"name with a NUL") // would reach the file if cut short at the NUL
             probed += std::u16string(1, u'\0') + u"x";
 
         const QStringList descriptors = openDescriptors();
-        QCOMPARE(isFreeRegularFile(probed), present);
+        {
+            const std::optional<DataFolder> folder = openFolder(dir_->path());
+            QVERIFY(folder);
+            const QStringList withFolder = openDescriptors();
+            {
+                const std::optional<DataFile> file = folder->openFile(probed);
+                QCOMPARE(file.has_value(), present);
+                // Held open while it lives: what is deleted is what was judged.
+                QCOMPARE(openDescriptors().size(), withFolder.size() + (present ? 1 : 0));
+            }
+            QCOMPARE(openDescriptors(), withFolder);
+        }
         QCOMPARE(openDescriptors(), descriptors);
     }
 
@@ -120,13 +144,14 @@ private slots:
     // caller's variable too, and then finds the file.
     void shouldProbeWithoutTrailingSeparator()
     {
-        const QString path = dir_->filePath(u"200406orveta.mdb"_s);
-        QVERIFY(writeFile(path, "data"));
-        std::u16string probed = path.toStdU16String() + u'/';
-        QVERIFY(deletion::probeFilePresence(probed));
-        QCOMPARE(QString::fromStdU16String(probed), path);
+        QVERIFY(writeFile(dir_->filePath(u"200406orveta.mdb"_s), "data"));
+        const std::optional<DataFolder> folder = openFolder(dir_->path());
+        QVERIFY(folder);
+        std::u16string probed = u"200406orveta.mdb/";
+        QVERIFY(deletion::probeFilePresence(*folder, probed));
+        QCOMPARE(QString::fromStdU16String(probed), u"200406orveta.mdb"_s);
         std::u16string empty;
-        QVERIFY(!deletion::probeFilePresence(empty));
+        QVERIFY(!deletion::probeFilePresence(*folder, empty));
     }
 
     void shouldSeeEveryLockOfAnotherProcess_data()
@@ -158,36 +183,44 @@ private slots:
         std::optional<LockHolder> holder(std::in_place, path, api, type, start, length);
         QVERIFY(holder->isHeld());
 
-        QVERIFY(!isFreeRegularFile(path.toStdU16String()));
+        const QString name = u"200406orveta.mdb"_s;
+        QVERIFY(!isPresent(dir_->path(), name));
         // Asked again: the first probe left no lock of its own behind and
         // did not take the other's away.
-        QVERIFY(!isFreeRegularFile(path.toStdU16String()));
+        QVERIFY(!isPresent(dir_->path(), name));
         QVERIFY2(!canTakeConflictingLock(path, api, start, length),
                  "the holder lost its lock to the probe");
 
         holder.reset();
-        QVERIFY(isFreeRegularFile(path.toStdU16String()));
+        QVERIFY(isPresent(dir_->path(), name));
     }
 
     void shouldRemoveAllButReadOnlyFiles_data()
     {
+        QTest::addColumn<bool>("present");
         QTest::addColumn<bool>("removed");
         for (const char *kind : {"file 0644", "file 0200", "file 0020", "link to file 0444"})
-            QTest::newRow(kind) << true;
+            QTest::newRow(kind) << true << true;
         // No write bit for anyone: such a file stays, for root too.
-        for (const char *kind : {"file 0444", "file 0400", "file 0000", "missing", "directory"})
-            QTest::newRow(kind) << false;
+        for (const char *kind : {"file 0444", "file 0400", "file 0000"})
+            QTest::newRow(kind) << true << false;
+        // Nothing there to delete: the probe finds nothing.
+        for (const char *kind : {"missing", "directory"})
+            QTest::newRow(kind) << false << false;
     }
     void shouldRemoveAllButReadOnlyFiles()
     {
+        QFETCH(bool, present);
         QFETCH(bool, removed);
         const QString kind = QString::fromLatin1(QTest::currentDataTag());
         const QString path = dir_->filePath(u"200406orveta.mdb"_s);
         const QString target = dir_->filePath(u"target"_s);
         if (kind.startsWith(u"file ")) {
+            const mode_t mode = kind.mid(5).toUInt(nullptr, 8);
+            if ((mode & 0400) == 0 && ::geteuid() != 0)
+                QSKIP("only root opens a file without read permission");
             QVERIFY(writeFile(path, "data"));
-            QVERIFY(::chmod(QFile::encodeName(path).constData(), kind.mid(5).toUInt(nullptr, 8))
-                    == 0);
+            QVERIFY(::chmod(QFile::encodeName(path).constData(), mode) == 0);
         } else if (kind == u"link to file 0444") {
             QVERIFY(writeFile(target, "data"));
             QVERIFY(::chmod(QFile::encodeName(target).constData(), 0444) == 0);
@@ -196,8 +229,16 @@ private slots:
             QVERIFY(QDir().mkdir(path));
         }
 
-        const platform::Result<> removal = removeFile(path.toStdU16String());
-        QCOMPARE(removal.has_value(), removed);
+        const std::optional<DataFolder> folder = openFolder(dir_->path());
+        QVERIFY(folder);
+        std::optional<DataFile> file = folder->openFile(u"200406orveta.mdb");
+        QCOMPARE(file.has_value(), present);
+        if (file) {
+            const platform::Result<> removal = file->remove();
+            QCOMPARE(removal.has_value(), removed);
+            if (!removed)
+                QCOMPARE(int(removal.error().kind), int(platform::ErrorKind::ReadOnlyFile));
+        }
         QCOMPARE(exists(path), !removed && kind != u"missing");
         if (kind.startsWith(u"link"))
             QVERIFY2(exists(target), "the link's target went too");

@@ -1,7 +1,7 @@
 # Fails unless the program imports nothing but DLLs that every Windows has.
 #   cmake -D OBJDUMP=... -D PROGRAM=... -P check-imports.cmake
 cmake_minimum_required(VERSION 3.25)
-set(system_dlls ADVAPI32 COMCTL32 GDI32 KERNEL32 MSVCRT SHELL32 USER32)
+set(system_dlls ADVAPI32 COMCTL32 GDI32 KERNEL32 MSVCRT NTDLL SHELL32 USER32)
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM}
     OUTPUT_VARIABLE headers RESULT_VARIABLE result)
 if(NOT result EQUAL 0)

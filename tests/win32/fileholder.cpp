@@ -1,6 +1,8 @@
 // Holds a file open, as another program using a data file would, until its
 // standard input closes:
-//   fileholder PATH none|read|readwrite|all
+//   fileholder PATH ACCESS SHARING
+// ACCESS is read, write or readwrite; SHARING is none or the letters of what
+// others may do meanwhile: R (read), W (write), D (delete), such as RD.
 // Prints "ready" once the file is open, or "failed CODE".
 
 #include <cstdio>
@@ -9,24 +11,37 @@
 
 int wmain(int argc, wchar_t **argv)
 {
-    if (argc != 3) {
-        std::fputs("usage: fileholder PATH none|read|readwrite|all\n", stderr);
+    if (argc != 4) {
+        std::fputs("usage: fileholder PATH read|write|readwrite none|[R][W][D]\n", stderr);
         return 2;
     }
-    const std::wstring_view sharing = argv[2];
-    DWORD share = 0;
-    if (sharing == L"read")
-        share = FILE_SHARE_READ;
-    else if (sharing == L"readwrite")
-        share = FILE_SHARE_READ | FILE_SHARE_WRITE;
-    else if (sharing == L"all")
-        share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    else if (sharing != L"none")
+    const std::wstring_view accessName = argv[2];
+    DWORD access = 0;
+    if (accessName == L"read")
+        access = GENERIC_READ;
+    else if (accessName == L"write")
+        access = GENERIC_WRITE;
+    else if (accessName == L"readwrite")
+        access = GENERIC_READ | GENERIC_WRITE;
+    else
         return 2;
+    const std::wstring_view sharing = argv[3];
+    DWORD share = 0;
+    if (sharing != L"none") {
+        for (const wchar_t letter : sharing) {
+            if (letter == L'R')
+                share |= FILE_SHARE_READ;
+            else if (letter == L'W')
+                share |= FILE_SHARE_WRITE;
+            else if (letter == L'D')
+                share |= FILE_SHARE_DELETE;
+            else
+                return 2;
+        }
+    }
 
-    // Read and write access, as a database engine opens its file.
-    const HANDLE file = ::CreateFileW(argv[1], GENERIC_READ | GENERIC_WRITE, share, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = ::CreateFileW(argv[1], access, share, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         std::printf("failed %lu\n", ::GetLastError());
         return 1;

@@ -4,10 +4,8 @@
 
 #include "platform/text.h"
 
-#include <filesystem>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <windows.h>
 
 namespace support {
@@ -68,24 +66,42 @@ public:
     }
 
 private:
-    void removeAll()
+    void removeAll() { removeTree(path_.starts_with(u"\\\\?\\") ? path_ : u"\\\\?\\" + path_); }
+
+    // In the long form, which reaches folders of any depth.
+    static void removeTree(const std::u16string &path)
     {
-        std::error_code error;
-        const std::filesystem::path folder(path_);
-        for (const auto &entry : std::filesystem::recursive_directory_iterator(folder, error))
-            ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-        std::filesystem::remove_all(folder, error);
+        WIN32_FIND_DATAW entry;
+        const HANDLE search = ::FindFirstFileW(wide(path + u"\\*"), &entry);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::u16string name = reinterpret_cast<const char16_t *>(entry.cFileName);
+                if (name == u"." || name == u"..")
+                    continue;
+                const std::u16string child = path + u'\\' + name;
+                ::SetFileAttributesW(wide(child), FILE_ATTRIBUTE_NORMAL);
+                if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+                    ::DeleteFileW(wide(child));
+                else if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                    ::RemoveDirectoryW(wide(child)); // the link, not what it leads to
+                else
+                    removeTree(child);
+            } while (::FindNextFileW(search, &entry));
+            ::FindClose(search);
+        }
+        ::RemoveDirectoryW(wide(path));
     }
 
     std::u16string path_;
 };
 
-// Another process holding a file open with the sharing given ("none",
-// "read", "readwrite" or "all") until it is destroyed.
+// Another process holding a file open with the access ("read", "write" or
+// "readwrite") and the sharing ("none" or letters of "RWD") given, until it
+// is destroyed.
 class FileHolder final
 {
 public:
-    FileHolder(const std::u16string &path, std::u16string_view sharing)
+    FileHolder(const std::u16string &path, std::u16string_view access, std::u16string_view sharing)
     {
         // The holder says "ready" once it has the file, and lets go when its
         // input ends.
@@ -103,8 +119,8 @@ public:
         startup.hStdInput = childInput;
         startup.hStdOutput = childOutput;
         startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
-        std::u16string commandLine
-            = u'"' + holderProgram() + u"\" \"" + path + u"\" " + std::u16string(sharing);
+        std::u16string commandLine = u'"' + holderProgram() + u"\" \"" + path + u"\" "
+                                     + std::u16string(access) + u' ' + std::u16string(sharing);
         PROCESS_INFORMATION process = {};
         if (::CreateProcessW(nullptr, reinterpret_cast<wchar_t *>(commandLine.data()), nullptr,
                              nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {

@@ -2,8 +2,10 @@
 #include "tests/win32/check.h"
 #include "tests/win32/support.h"
 
-using platform::isFreeRegularFile;
-using platform::removeFile;
+#include <optional>
+
+using platform::DataFile;
+using platform::DataFolder;
 using support::exists;
 using support::FileHolder;
 using support::TemporaryFolder;
@@ -14,6 +16,18 @@ namespace {
 support::TemporaryFolder testFolder()
 {
     return support::TemporaryFolder(u"C:\\orveta-files-" + support::processNumber());
+}
+
+std::optional<DataFolder> openFolder(const std::u16string &path)
+{
+    platform::Result<std::optional<DataFolder>> folder = DataFolder::open(path);
+    return folder ? std::move(*folder) : std::nullopt;
+}
+
+// The probe's answer for the file of that name in the folder at path.
+std::optional<DataFile> probe(const std::optional<DataFolder> &folder, std::u16string_view name)
+{
+    return folder ? folder->openFile(name) : std::nullopt;
 }
 
 // A failure that the system can put in one line of words.
@@ -61,6 +75,7 @@ TEST_CASE(absolutePathsNameDriveRootsAndShares)
 TEST_CASE(plainFilesArePresentAndGoWhenDeleted)
 {
     const TemporaryFolder folder = testFolder();
+    const std::optional<DataFolder> opened = openFolder(folder.path());
     const struct
     {
         std::u16string_view name;
@@ -74,8 +89,10 @@ TEST_CASE(plainFilesArePresentAndGoWhenDeleted)
         const check::Row name(platform::toUtf8(row.name));
         const std::u16string path = folder.file(row.name);
         CHECK(support::createFile(path, row.contents));
-        CHECK(isFreeRegularFile(path));
-        CHECK(removeFile(path).has_value());
+        std::optional<DataFile> file = probe(opened, row.name);
+        if (!CHECK(file))
+            continue;
+        CHECK(file->remove().has_value());
         CHECK(!exists(path));
     }
 }
@@ -85,7 +102,8 @@ TEST_CASE(probeLeavesNothingOpen)
     const TemporaryFolder folder = testFolder();
     const std::u16string path = folder.file(u"200404orveta.mdb");
     CHECK(support::createFile(path));
-    CHECK(isFreeRegularFile(path));
+    const std::optional<DataFolder> opened = openFolder(folder.path());
+    CHECK(probe(opened, u"200404orveta.mdb").has_value());
     // Only a file nobody has open opens without any sharing.
     const HANDLE alone = ::CreateFileW(support::wide(path), GENERIC_READ | GENERIC_WRITE, 0,
                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -93,27 +111,33 @@ TEST_CASE(probeLeavesNothingOpen)
     ::CloseHandle(alone);
 }
 
-TEST_CASE(whatIsNoFileIsAbsentAndCannotBeDeleted)
+TEST_CASE(whatIsNoFileIsAbsent)
 {
     const TemporaryFolder folder = testFolder();
     const std::u16string subfolder = folder.file(u"200404orveta.mdb");
     CHECK(::CreateDirectoryW(support::wide(subfolder), nullptr));
+    CHECK(support::createFile(folder.file(u"200406orveta.mdb")));
 
     const struct
     {
         const char *name;
-        std::u16string path;
+        std::optional<DataFolder> folder;
+        std::u16string_view file;
     } rows[] = {
-        {"folder", subfolder},
-        {"missing file", folder.file(u"200405orveta.mdb")},
-        {"missing folder", folder.file(u"data\\200405orveta.mdb")},
-        {"device", u"NUL"},
-        {"empty path", u""},
+        {"folder", openFolder(folder.path()), u"200404orveta.mdb"},
+        {"missing file", openFolder(folder.path()), u"200405orveta.mdb"},
+        {"missing folder", openFolder(folder.file(u"data")), u"200405orveta.mdb"},
+        {"a file in a subfolder", openFolder(folder.path()), u"data\\200406orveta.mdb"},
+        {"a stream of a file", openFolder(folder.path()), u"200406orveta.mdb:x"},
+        {"device as the folder", openFolder(u"NUL"), u"200405orveta.mdb"},
+        // Would reach the folder itself if cut short at the NUL.
+        {"folder with a NUL", openFolder(folder.path() + u'\0' + u"x"), u"200406orveta.mdb"},
+        {"device in the folder", openFolder(folder.path()), u"NUL"},
+        {"empty name", openFolder(folder.path()), u""},
     };
     for (const auto &row : rows) {
         const check::Row name(row.name);
-        CHECK(!isFreeRegularFile(row.path));
-        CHECK(isOneLineReason(removeFile(row.path)));
+        CHECK(!probe(row.folder, row.file));
     }
     CHECK(exists(subfolder));
 }
@@ -124,45 +148,45 @@ TEST_CASE(readOnlyFileIsPresentButStays)
     const std::u16string path = folder.file(u"200404orveta.mdb");
     CHECK(support::createFile(path));
     CHECK(support::setReadOnly(path));
-    CHECK(isFreeRegularFile(path));
-    CHECK(isOneLineReason(removeFile(path)));
+    std::optional<DataFile> file = probe(openFolder(folder.path()), u"200404orveta.mdb");
+    if (CHECK(file))
+        CHECK(isOneLineReason(file->remove()));
     CHECK(exists(path));
 }
 
 TEST_CASE(fileHeldByAnotherProgram)
 {
+    // Only a holder that reads alone and lets others read and delete leaves
+    // the file to the probe; the file goes once the holder lets go.
     const struct
     {
+        std::u16string_view access;
         std::u16string_view sharing;
         bool present;
-        bool deletable;
     } rows[] = {
-        {u"none", false, false},
-        {u"read", true, false},
-        {u"readwrite", true, false},
-        // A holder that lets others delete the file does not keep it.
-        {u"all", true, true},
+        {u"readwrite", u"none", false}, {u"readwrite", u"R", false}, {u"readwrite", u"RW", false},
+        {u"readwrite", u"RWD", false},  {u"read", u"RD", true},
     };
     const TemporaryFolder folder = testFolder();
+    const std::optional<DataFolder> opened = openFolder(folder.path());
     for (const auto &row : rows) {
-        const check::Row name(platform::toUtf8(row.sharing));
+        const check::Row name(platform::toUtf8(row.access) + ' ' + platform::toUtf8(row.sharing));
         const std::u16string path = folder.file(u"200404orveta.mdb");
         CHECK(support::createFile(path));
         {
-            const FileHolder holder(path, row.sharing);
+            const FileHolder holder(path, row.access, row.sharing);
             if (!CHECK(holder.ready()))
                 continue;
-            CHECK_EQ(isFreeRegularFile(path), row.present);
-            const auto reason = removeFile(path);
-            if (row.deletable)
-                CHECK(reason.has_value());
-            else
-                CHECK(isOneLineReason(reason));
+            std::optional<DataFile> file = probe(opened, u"200404orveta.mdb");
+            CHECK_EQ(file.has_value(), row.present);
+            if (file)
+                CHECK(file->remove().has_value());
         }
-        if (!row.deletable) {
+        if (!row.present) {
             // Once the holder lets go, the file is there to be deleted.
-            CHECK(isFreeRegularFile(path));
-            CHECK(removeFile(path).has_value());
+            std::optional<DataFile> file = probe(opened, u"200404orveta.mdb");
+            if (CHECK(file))
+                CHECK(file->remove().has_value());
         }
         CHECK(!exists(path));
     }

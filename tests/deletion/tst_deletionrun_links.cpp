@@ -1,0 +1,136 @@
+// The deletion run in a shared ORVETA folder, where other users may plant
+// symbolic links: it follows a link only when its owner could have put it
+// there anyway, and otherwise deletes nothing and names the folder.
+
+#include "deletion/deletionrun.h"
+#include "platform/text.h"
+#include "tests/deletion/recordingwindow.h"
+#include "tests/support/scratchfolder.h"
+#include "tests/support/skip.h"
+#include "tests/support/u16text.h"
+#include "tests/support/users.h"
+
+#include <cstdint>
+#include <doctest/doctest.h>
+#include <string>
+
+using testsupport::entryExists;
+using testsupport::makeFile;
+using testsupport::makeFolder;
+using testsupport::makeLink;
+
+namespace {
+
+// The user who runs the tool, another member of the shared folder's group,
+// and the owner of a shared folder who is neither.
+constexpr uid_t kUser = 1000;
+constexpr uid_t kOtherMember = 65534;
+constexpr uid_t kFolderOwner = 2000;
+
+const std::u16string kForeignLinkFailure = u"勤務データの削除中にエラーが発生しました。\r";
+const std::u16string kForeignLinkReason
+    = u" : ほかのユーザーのシンボリック リンクです。\r\r中止します・・・・・";
+
+struct RunOutcome
+{
+    std::u16string messages; // after the two questions, one per line
+    int deletedCount = 0;
+};
+
+// Runs the deletion of 2004年04月度..2004年06月度 as user, with install as
+// ORVETA's folder.
+std::optional<RunOutcome> runAs(uid_t user, const std::string &install)
+{
+    const std::optional<std::string> reported = runAsUser(user, [&] {
+        testsupport::RecordingWindow window(200404, 200406);
+        std::int16_t count = 0;
+        deletion::runDeletion(window, platform::fromUtf8(install), count);
+        std::u16string shown;
+        for (std::size_t i = 2; i < window.messages.size(); ++i)
+            shown += window.messages[i] + u'\n';
+        return std::to_string(count) + '\n' + platform::toUtf8(shown);
+    });
+    if (!reported)
+        return std::nullopt;
+    const std::size_t end = reported->find('\n');
+    return RunOutcome{platform::fromUtf8(reported->substr(end + 1)),
+                      std::stoi(reported->substr(0, end))};
+}
+
+// Where the link stands: as data, as the ORVETA folder, or behind the
+// user's own link as data.
+enum class Place { Data, Orveta, BehindOwnLink };
+
+struct LinkRow
+{
+    const char *name;
+    Place place;
+    uid_t sharedOwner; // owner of the shared folders that hold the links
+    uid_t linkOwner;
+    bool followed;
+};
+
+} // namespace
+
+// A group-writable ORVETA folder in which another member has replaced data,
+// or something on the way to it, with a link to the user's private folder,
+// where the user keeps files of the same names. Every link on the way is
+// judged, not only the last.
+TEST_CASE(
+    "a link in a shared ORVETA folder is followed only when its owner could have put it there")
+{
+    if (::geteuid() != 0)
+        SKIP_TEST("needs root to lay out files of several users");
+    const LinkRow rows[] = {
+        {"another member's link", Place::Data, kUser, kOtherMember, false},
+        {"another member's link in someone else's folder", Place::Data, kFolderOwner, kOtherMember,
+         false},
+        {"the user's own link", Place::Data, kFolderOwner, kUser, true},
+        {"root's link", Place::Data, kFolderOwner, 0, true},
+        {"the folder owner's link", Place::Data, kFolderOwner, kFolderOwner, true},
+        {"another member's link as the ORVETA folder", Place::Orveta, kUser, kOtherMember, false},
+        {"another member's link behind the user's own", Place::BehindOwnLink, kUser, kOtherMember,
+         false},
+    };
+    for (const LinkRow &row : rows) {
+        CAPTURE(row.name);
+        const testsupport::ScratchFolder scratch;
+        REQUIRE(scratch.isValid());
+        const auto shared = scratch / "shared";
+        const auto install = shared / "orveta";
+        const auto mine = scratch / "mine";
+        REQUIRE(makeFolder(shared, row.sharedOwner, 02775));
+        REQUIRE(makeFolder(mine, kUser, 0700));
+        REQUIRE(makeFolder(mine / "data", kUser, 0700));
+        for (const char *name : {"200404orveta.mdb", "200405orveta.mdb", "200406orveta.mdb"})
+            REQUIRE(makeFile(mine / "data" / name, kUser));
+        if (row.place == Place::Orveta) {
+            REQUIRE(makeLink(mine.string(), install, row.linkOwner));
+        } else {
+            REQUIRE(makeFolder(install, row.sharedOwner, 02775));
+            if (row.place == Place::Data) {
+                REQUIRE(makeLink((mine / "data").string(), install / "data", row.linkOwner));
+            } else {
+                REQUIRE(makeLink("../moved", install / "data", kUser));
+                REQUIRE(makeLink((mine / "data").string(), shared / "moved", row.linkOwner));
+            }
+        }
+
+        const std::optional<RunOutcome> outcome = runAs(kUser, install.string());
+        REQUIRE(outcome);
+        int kept = 0;
+        for (const char *name : {"200404orveta.mdb", "200405orveta.mdb", "200406orveta.mdb"})
+            kept += entryExists(mine / "data" / name);
+        if (row.followed) {
+            CHECK(outcome->messages.empty());
+            CHECK(outcome->deletedCount == 3);
+            CHECK(kept == 0);
+        } else {
+            CHECK(outcome->messages
+                  == kForeignLinkFailure + platform::fromUtf8((install / "data").string())
+                         + kForeignLinkReason + u'\n');
+            CHECK(outcome->deletedCount == 0);
+            CHECK(kept == 3);
+        }
+    }
+}
