@@ -1,5 +1,7 @@
 #include "shell/qt/messagebox.h"
 
+#include "shell/qt/displaytext.h"
+
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -11,10 +13,10 @@ platform::MessageAnswer showMessageBox(QWidget *parent, const platform::Message 
     using platform::MessageIcon;
 
     QMessageBox box(parent);
-    box.setWindowTitle(QString::fromStdU16String(message.title));
+    box.setWindowTitle(displayText(message.title));
     // The texts break their lines with CR; not every style honours it, so
     // hand the box real line feeds and keep it from guessing rich text.
-    QString text = QString::fromStdU16String(message.text);
+    QString text = displayText(message.text);
     text.replace(platform::CR, u'\n');
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
