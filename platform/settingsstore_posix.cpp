@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/xattr.h>
+#include <time.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -144,8 +145,8 @@ std::string folderOf(const std::string &path)
            && ::access(folderOf(path).c_str(), W_OK | X_OK) == 0;
 }
 
-// Tries to read a settings file anew before it gives up on another program
-// that keeps changing it.
+// Readings and writings of the file before the tool gives up on another
+// program that keeps changing it.
 constexpr int kAttempts = 4;
 // Tries for a lease: the first half in a row, the rest a millisecond apart.
 constexpr int kLeaseAttempts = 200;
@@ -203,9 +204,9 @@ void callWriteHook()
 // lease, to read too) waits until the lease is given back, so that the check
 // stays true until the change is made. A read lease is granted while nobody
 // has the file open to write, a write lease while nobody has it open at all.
-// The kernel grants none for another user's file, on a file system without
-// leases, or while another program keeps the file open; the checks alone
-// stand then.
+// The kernel grants none for another user's file (but to root), on a file
+// system without leases, or while another program keeps the file open; the
+// checks alone stand then.
 class Lease final
 {
 public:
