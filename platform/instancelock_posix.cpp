@@ -12,13 +12,16 @@
 #include <cstring>
 #include <fcntl.h>
 #include <list>
+#include <optional>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -72,22 +75,63 @@ Folder runtimeFolder(const char *path)
     return folder;
 }
 
-// A folder of our own in the shared temporary folder, where anybody may have
-// put something under our name first: only a real directory that is ours is
-// used, and nobody else may look into it.
-Folder privateFolder()
+// The user's home: HOME, else the password database's entry.
+std::string homeFolder()
 {
-    const char *temporary = std::getenv("TMPDIR");
-    if (!temporary || temporary[0] != '/')
-        temporary = "/tmp";
-    Folder folder{
-        std::string(temporary) + "/" + kProgram + "-" + std::to_string(::geteuid()), {}, {}};
-    if (::mkdir(folder.path.c_str(), 0700) != 0 && errno != EEXIST) {
+    if (const char *home = std::getenv("HOME"); home && home[0] == '/')
+        return home;
+    std::vector<char> buffer(16384);
+    struct passwd entry = {};
+    struct passwd *found = nullptr;
+    if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found
+        && found->pw_dir && found->pw_dir[0] == '/')
+        return found->pw_dir;
+    return {};
+}
+
+// A base directory of the user's (XDG_STATE_HOME, XDG_CACHE_HOME): the
+// variable when it holds an absolute path, else its place in the home.
+std::string baseFolder(const char *variable, const char *inHome)
+{
+    if (const char *value = std::getenv(variable); value && value[0] == '/')
+        return value;
+    const std::string home = homeFolder();
+    return home.empty() ? std::string() : home + inHome;
+}
+
+// A folder of our own under base, made if missing with base itself: no one
+// else can write there, unlike in the shared temporary folder, where another
+// user could make the folder first and so let every start run. It is made
+// and checked through its own descriptor: a real directory, ours, and closed
+// to others, its mode mended if need be.
+Folder privateFolder(const std::string &base)
+{
+    Folder folder{base + "/" + kProgram, {}, {}};
+    if (base.empty() || base[0] != '/') {
+        folder.problem = "no home folder";
+        return folder;
+    }
+    // The base directories are the user's own, made with mode 0700.
+    std::size_t slash = 0;
+    do {
+        slash = base.find('/', slash + 1);
+        const std::string made = base.substr(0, slash);
+        if (::mkdir(made.c_str(), 0700) != 0 && errno != EEXIST) {
+            folder.problem = failed("cannot create " + made, errno);
+            return folder;
+        }
+    } while (slash != std::string::npos);
+    const Descriptor parent(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!parent.isOpen()) {
+        folder.problem = failed("cannot open " + base, errno);
+        return folder;
+    }
+    if (::mkdirat(parent.get(), kProgram, 0700) != 0 && errno != EEXIST) {
         folder.problem = failed("cannot create " + folder.path, errno);
         return folder;
     }
-    folder.fd
-        = Descriptor(::open(folder.path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    folder.fd = Descriptor(
+        ::openat(parent.get(), kProgram, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat info = {};
     if (!folder.fd.isOpen() || ::fstat(folder.fd.get(), &info) != 0)
         folder.problem = failed(folder.path + " is not a usable folder", errno);
@@ -98,26 +142,43 @@ Folder privateFolder()
     return folder;
 }
 
+// Two copies of one session see the same variables and folders, and so meet
+// in the same folder.
 Folder lockFolder()
 {
-    const char *runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && runtime[0] != '\0') {
+    std::string problems;
+    const auto note = [&problems](const std::string &problem) {
+        problems += (problems.empty() ? "" : "; ") + problem;
+    };
+    if (const char *runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && runtime[0] != '\0') {
         Folder folder = runtimeFolder(runtime);
         if (folder.problem.empty())
             return folder;
-        // Two copies of one session see the same bad variable, so they still
-        // meet in the temporary folder.
-        Folder fallback = privateFolder();
-        tell("XDG_RUNTIME_DIR=" + folder.path + " cannot be used (" + folder.problem + "): using "
-             + fallback.path);
-        return fallback;
+        note("XDG_RUNTIME_DIR=" + folder.path + " cannot be used (" + folder.problem + ")");
     }
-    return privateFolder();
+    for (const std::string &base :
+         {baseFolder("XDG_STATE_HOME", "/.local/state"), baseFolder("XDG_CACHE_HOME", "/.cache")}) {
+        Folder folder = privateFolder(base);
+        if (folder.problem.empty()) {
+            if (!problems.empty())
+                tell(problems + ": using " + folder.path);
+            return folder;
+        }
+        note(folder.problem);
+    }
+    return {{}, {}, problems};
 }
 
+// The socket's address. Through the open folder it names the folder that was
+// checked, and it is short whatever the folder's own path, which may be too
+// long for a socket address; the folder's path serves only without /proc.
 std::optional<sockaddr_un> socketAddress(const Folder &folder)
 {
-    const std::string path = folder.path + "/" + kSocketName;
+    struct stat info = {};
+    const std::string path
+        = ::stat("/proc/self/fd", &info) == 0
+              ? "/proc/self/fd/" + std::to_string(folder.fd.get()) + "/" + kSocketName
+              : folder.path + "/" + kSocketName;
     sockaddr_un address = {};
     address.sun_family = AF_UNIX;
     if (path.size() >= sizeof address.sun_path)
@@ -314,7 +375,7 @@ bool InstanceLock::tryAcquire()
 
 void InstanceLock::askRunningCopyToRaise()
 {
-    if (state_->folder.path.empty() || state_->lock.isOpen())
+    if (!state_->folder.fd.isOpen() || state_->lock.isOpen())
         return;
     const std::optional<sockaddr_un> address = socketAddress(state_->folder);
     if (!address)

@@ -2,6 +2,8 @@
 
 #include "platform/result.h"
 
+#include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -19,23 +21,25 @@ namespace platform {
 [[nodiscard]] std::u16string readSetting(std::u16string_view application,
                                          std::u16string_view section, std::u16string_view key);
 
-struct SettingDeletion
-{
-    enum class Outcome { Deleted, NotFound, NotWritable };
-    Outcome outcome = Outcome::Deleted;
-    std::u16string storePath; // where the store keeps this section, for messages
-    SystemError error; // why, for NotWritable
-
-    [[nodiscard]] bool deleted() const { return outcome == Outcome::Deleted; }
-};
-
-// Removes the key (on Linux every line of it in the section) and keeps
-// everything else the store holds.
-[[nodiscard]] SettingDeletion deleteSetting(std::u16string_view application,
-                                            std::u16string_view section, std::u16string_view key);
+// Removes the keys in the order given and keeps everything else the store
+// holds. Stops at the first key that is absent, failing with
+// ErrorKind::NotFound (an absent section or application too); the keys
+// before it stay removed. On Linux every line of each key in the section
+// goes, in one reading and one writing of the file, and any other failure
+// leaves the file as it was: ErrorKind::ChangedMeanwhile when another
+// program kept changing it meanwhile.
+[[nodiscard]] Result<> deleteSettings(std::u16string_view application, std::u16string_view section,
+                                      std::initializer_list<std::u16string_view> keys);
 
 // Where the store keeps one application's section, for messages and tests.
 [[nodiscard]] std::u16string settingsStorePath(std::u16string_view application,
                                                std::u16string_view section);
+
+#ifndef _WIN32
+// Called by deleteSettings right before it checks that the file is still
+// what it read, whether it then replaces the file or writes it in place: a
+// test changes the file there as another program might. Empty: nothing.
+void setSettingsWriteHook(std::function<void()> hook);
+#endif
 
 } // namespace platform

@@ -7,20 +7,23 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <pwd.h>
+#include <sched.h>
+#include <signal.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/xattr.h>
+#include <time.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
 
 namespace platform {
 namespace {
-
-using Outcome = SettingDeletion::Outcome;
 
 std::string homeFolder()
 {
@@ -142,12 +145,164 @@ std::string folderOf(const std::string &path)
            && ::access(folderOf(path).c_str(), W_OK | X_OK) == 0;
 }
 
+// Readings and writings of the file before the tool gives up on another
+// program that keeps changing it.
+constexpr int kAttempts = 4;
+// Tries for a lease: the first half in a row, the rest a millisecond apart.
+constexpr int kLeaseAttempts = 200;
+
+std::function<void()> &writeHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+void callWriteHook()
+{
+    if (const std::function<void()> &hook = writeHook())
+        hook();
+}
+
+[[nodiscard]] bool sameTime(const struct timespec &a, const struct timespec &b)
+{
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// True when path names the file that was read and the file still holds what
+// was read. Its bytes are compared too, as the settings file is small,
+// because a change within one tick of the clock leaves the time as it was.
+[[nodiscard]] bool stillAsRead(const std::string &path, const FileContents &original)
+{
+    std::string bytes(original.bytes.size() + 1, '\0'); // one more, to see it grow
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n
+            = ::pread(original.fd.get(), bytes.data() + got, bytes.size() - got, off_t(got));
+        if (n == 0)
+            break;
+        if (n < 0 && errno != EINTR)
+            return false;
+        if (n > 0)
+            got += std::size_t(n);
+    }
+    if (std::string_view(bytes.data(), got) != original.bytes)
+        return false;
+    struct stat named = {};
+    struct stat now = {};
+    return ::lstat(path.c_str(), &named) == 0 && named.st_dev == original.info.st_dev
+           && named.st_ino == original.info.st_ino && ::fstat(original.fd.get(), &now) == 0
+           && now.st_size == original.info.st_size && sameTime(now.st_mtim, original.info.st_mtim);
+}
+
+[[nodiscard]] std::unexpected<SystemError> changedMeanwhile()
+{
+    return failure({ErrorKind::ChangedMeanwhile, 0});
+}
+
+// Holds off other programs' writing to a file while it is checked and
+// changed: with a lease, whoever opens the file to write (with a write
+// lease, to read too) waits until the lease is given back, so that the check
+// stays true until the change is made. A read lease is granted while nobody
+// has the file open to write, a write lease while nobody has it open at all.
+// The kernel grants none for another user's file (but to root), on a file
+// system without leases, or while another program keeps the file open; the
+// checks alone stand then.
+class Lease final
+{
+public:
+    Lease(int fd, int type)
+        : fd_(fd)
+        , type_(type)
+    {
+        // A waiting opener is announced by a signal, SIGIO unless told
+        // otherwise, which would end the program; nobody here asks for
+        // SIGURG, which is ignored.
+        if (::fcntl(fd, F_SETSIG, SIGURG) != 0)
+            return;
+        // Another program that appends a line has the file open for a
+        // moment, longer on a busy system: the tool waits a tenth of a
+        // second at most.
+        for (int attempt = 0; attempt < kLeaseAttempts; ++attempt) {
+            if (::fcntl(fd, F_SETLEASE, type) == 0) {
+                held_ = true;
+                return;
+            }
+            if (errno != EAGAIN)
+                return;
+            if (attempt < kLeaseAttempts / 2) {
+                ::sched_yield();
+            } else {
+                const struct timespec pause = {0, 1'000'000};
+                ::nanosleep(&pause, nullptr);
+            }
+        }
+    }
+    ~Lease()
+    {
+        if (held_)
+            ::fcntl(fd_, F_SETLEASE, F_UNLCK);
+    }
+    Lease(const Lease &) = delete;
+    Lease &operator=(const Lease &) = delete;
+
+    // False once somebody has begun to open the file in a way the lease
+    // holds off: asked again, the kernel also refuses the lease to a holder
+    // beside an opening that has not reached the lease yet. True without a
+    // lease.
+    [[nodiscard]] bool unbroken() const
+    {
+        return !held_
+               || (::fcntl(fd_, F_GETLEASE) == type_ && ::fcntl(fd_, F_SETLEASE, type_) == 0);
+    }
+
+private:
+    int fd_;
+    int type_;
+    bool held_ = false;
+};
+
+[[nodiscard]] int swapNames(const std::string &a, const std::string &b)
+{
+    return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0 ? 0 : errno;
+}
+
+// Puts the new file, under its temporary name, in the old one's place if the
+// old one is still what was read: 0, EAGAIN when it changed, or errno. The
+// two swap names, so that the old file stays at hand until it is sure that
+// nobody wrote to it meanwhile, nor began to open it; if somebody did, the
+// names are swapped back. Nothing is left under the temporary name, except
+// another program's file should swapping back fail.
+[[nodiscard]] int putInPlace(const std::string &path, const FileContents &original,
+                             const std::string &temporary, int newFd)
+{
+    // The old file is only read here, and readers do no harm.
+    const Lease oldLease(original.fd.get(), F_RDLCK);
+    const Lease newLease(newFd, F_WRLCK); // nobody writes to it while it may go again
+    const auto dropTemporary = [&](int error) {
+        ::unlink(temporary.c_str());
+        return error;
+    };
+    if (!stillAsRead(path, original))
+        return dropTemporary(EAGAIN);
+    if (const int error = swapNames(temporary, path); error != 0) {
+        if (error != EINVAL && error != ENOSYS)
+            return dropTemporary(error);
+        // A file system that cannot swap two names: the checks alone stand.
+        return ::rename(temporary.c_str(), path.c_str()) == 0 ? 0 : dropTemporary(errno);
+    }
+    if (stillAsRead(temporary, original) && oldLease.unbroken())
+        return dropTemporary(0);
+    if (const int error = swapNames(temporary, path); error != 0)
+        return error;
+    return dropTemporary(EAGAIN);
+}
+
 // Writes the new contents to a temporary file beside the old one, with its
-// mode, owner and extended attributes, and renames it over the old one.
-// 0 or errno; nullopt, with nothing changed, when no such file can be made
-// or given the old one's group, which a write in place would still manage.
-[[nodiscard]] std::optional<int> replaceFile(const std::string &path, const FileContents &original,
-                                             std::string_view contents)
+// mode, owner and extended attributes, and puts it in the old one's place.
+// nullopt, with nothing changed, when no such file can be made or given the
+// old one's group, which a write in place would still manage.
+[[nodiscard]] std::optional<Result<>>
+replaceFile(const std::string &path, const FileContents &original, std::string_view contents)
 {
     const std::string folder = folderOf(path);
     std::string temporary = (folder == "/" ? std::string() : folder) + "/."
@@ -155,67 +310,132 @@ std::string folderOf(const std::string &path)
     Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!fd.isOpen())
         return std::nullopt;
-    const auto discard = [&](std::optional<int> error) {
+    const auto discard = [&](std::optional<Result<>> outcome) {
         fd.close();
         ::unlink(temporary.c_str());
-        return error;
+        return outcome;
     };
+    const auto discardFor = [&](int error) { return discard(failure(systemError(error))); };
 
     // The owner first: a change of owner clears the set-user-ID and
     // set-group-ID bits that the mode brings back.
     struct stat created = {};
     if (::fstat(fd.get(), &created) != 0)
-        return discard(errno);
+        return discardFor(errno);
     if ((created.st_uid != original.info.st_uid || created.st_gid != original.info.st_gid)
         && ::fchown(fd.get(), original.info.st_uid, original.info.st_gid) != 0)
         return discard(std::nullopt);
     if (::fchmod(fd.get(), original.info.st_mode & 07777) != 0)
-        return discard(errno);
+        return discardFor(errno);
     copyExtendedAttributes(original.fd.get(), fd.get());
 
     if (const int error = writeAt(fd.get(), contents, 0); error != 0)
-        return discard(error);
+        return discardFor(error);
     if (::fsync(fd.get()) != 0)
-        return discard(errno);
-    if (const int error = fd.close(); error != 0)
-        return discard(error);
-    if (::rename(temporary.c_str(), path.c_str()) != 0)
-        return discard(errno);
-    // So that the rename outlives a crash as well; the file itself is safe.
+        return discardFor(errno);
+
+    callWriteHook();
+    const int error = putInPlace(path, original, temporary, fd.get());
+    // Written and synced already: a late error of the close changes nothing.
+    fd.close();
+    if (error == EAGAIN)
+        return changedMeanwhile();
+    if (error != 0)
+        return failure(systemError(error));
+    // So that the new name outlives a crash as well; the file itself is safe.
     if (const Descriptor folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         folderFd.isOpen())
         ::fsync(folderFd.get());
-    return 0;
+    return Result<>();
 }
 
 // Writes the new contents over the old ones through the file's own
 // descriptor, which keeps its inode with owner, hard links and attributes.
 // The new contents are shorter, so the file never needs more room than it
 // has, and a failed write can put the old bytes back.
-[[nodiscard]] int rewriteInPlace(const std::string &path, const FileContents &original,
-                                 std::string_view contents)
+[[nodiscard]] Result<> rewriteInPlace(const std::string &path, FileContents &file,
+                                      std::string_view contents)
 {
-    const Descriptor fd(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    // The file is read, checked and written through one descriptor: a lease
+    // is granted only on a file that nobody else, the tool included, has open.
+    Descriptor fd(::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (!fd.isOpen() && (errno == ENOENT || errno == EWOULDBLOCK))
+        return changedMeanwhile();
     struct stat info = {};
     if (!fd.isOpen() || ::fstat(fd.get(), &info) != 0)
-        return errno;
-    // Another program replaced or changed the file since it was read: our
-    // shorter copy would cut its contents.
-    if (info.st_dev != original.info.st_dev || info.st_ino != original.info.st_ino
-        || info.st_size != original.info.st_size
-        || info.st_mtim.tv_sec != original.info.st_mtim.tv_sec
-        || info.st_mtim.tv_nsec != original.info.st_mtim.tv_nsec)
-        return EAGAIN;
+        return failure(lastSystemError());
+    if (info.st_dev != file.info.st_dev || info.st_ino != file.info.st_ino)
+        return changedMeanwhile();
+    file.fd.close();
+    file.fd = std::move(fd);
 
-    int error = writeAt(fd.get(), contents, 0);
-    if (error == 0 && ::ftruncate(fd.get(), off_t(contents.size())) != 0)
+    callWriteHook();
+    const Lease lease(file.fd.get(), F_WRLCK);
+    // Our shorter copy would cut what another program wrote since.
+    if (!stillAsRead(path, file))
+        return changedMeanwhile();
+    int error = writeAt(file.fd.get(), contents, 0);
+    if (error == 0 && ::ftruncate(file.fd.get(), off_t(contents.size())) != 0)
         error = errno;
-    if (error == 0 && ::fsync(fd.get()) != 0)
+    if (error == 0 && ::fsync(file.fd.get()) != 0)
         error = errno;
-    if (error != 0 && writeAt(fd.get(), original.bytes, 0) == 0
-        && ::ftruncate(fd.get(), off_t(original.bytes.size())) == 0)
-        ::fsync(fd.get());
-    return error;
+    if (error != 0 && writeAt(file.fd.get(), file.bytes, 0) == 0
+        && ::ftruncate(file.fd.get(), off_t(file.bytes.size())) == 0)
+        ::fsync(file.fd.get());
+    if (error != 0)
+        return failure(systemError(error));
+    return {};
+}
+
+// One reading, change and writing of the file; ChangedMeanwhile when another
+// program changed the file after it was read, and nothing was written.
+[[nodiscard]] Result<> deleteOnce(const std::string &storePath, const std::string &section,
+                                  std::initializer_list<std::u16string_view> keys)
+{
+    const SystemError absent{ErrorKind::NotFound, 0};
+    // Through a symbolic link to the file it names, as an editor would, so
+    // that the link stays a link.
+    const std::unique_ptr<char, decltype(&std::free)> resolved(
+        ::realpath(storePath.c_str(), nullptr), &std::free);
+    if (!resolved)
+        return failure(errno == ENOENT || errno == ENOTDIR ? absent : lastSystemError());
+    const std::string path(resolved.get());
+
+    FileContents file = readRegularFile(path.c_str());
+    if (file.error == ENOENT || (file.error == 0 && !file.regular))
+        return failure(absent);
+    // Another program holds a lease on it and is changing it.
+    if (file.error == EWOULDBLOCK)
+        return changedMeanwhile();
+    if (file.error != 0)
+        return failure(systemError(file.error));
+    std::string contents = file.bytes;
+    std::size_t removed = 0;
+    for (const std::u16string_view key : keys) {
+        ini::Removal removal = ini::removeKey(contents, section, toUtf8(key));
+        if (removal.removedLines == 0)
+            break;
+        contents = std::move(removal.contents);
+        ++removed;
+    }
+    if (removed == 0)
+        return failure(absent);
+
+    // The rename would need only the folder's permission: ask the file's own
+    // first. Root passes, except where the file is immutable or the file
+    // system read-only.
+    if (::access(path.c_str(), W_OK) != 0)
+        return failure(lastSystemError());
+    std::optional<Result<>> written;
+    if (mayReplace(path, file.info))
+        written = replaceFile(path, file, contents);
+    if (!written)
+        written = rewriteInPlace(path, file, contents);
+    if (!*written)
+        return *written;
+    if (removed < keys.size())
+        return failure(absent);
+    return {};
 }
 
 } // namespace
@@ -236,50 +456,22 @@ std::u16string readSetting(std::u16string_view application, std::u16string_view 
     return value ? fromUtf8(*value) : std::u16string();
 }
 
-SettingDeletion deleteSetting(std::u16string_view application, std::u16string_view section,
-                              std::u16string_view key)
+Result<> deleteSettings(std::u16string_view application, std::u16string_view section,
+                        std::initializer_list<std::u16string_view> keys)
 {
-    SettingDeletion result;
     const std::string storePath = storeFile(application);
-    result.storePath = fromUtf8(storePath);
-    const auto fail = [&](Outcome outcome, int error = 0) {
-        result.outcome = outcome;
-        if (error != 0)
-            result.error = systemError(error);
-        return result;
-    };
+    const std::string group = toUtf8(section);
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        Result<> deleted = deleteOnce(storePath, group, keys);
+        if (deleted || deleted.error().kind != ErrorKind::ChangedMeanwhile)
+            return deleted;
+    }
+    return changedMeanwhile();
+}
 
-    // Through a symbolic link to the file it names, as an editor would, so
-    // that the link stays a link.
-    const std::unique_ptr<char, decltype(&std::free)> resolved(
-        ::realpath(storePath.c_str(), nullptr), &std::free);
-    if (!resolved)
-        return errno == ENOENT || errno == ENOTDIR ? fail(Outcome::NotFound)
-                                                   : fail(Outcome::NotWritable, errno);
-    const std::string path(resolved.get());
-
-    const FileContents file = readRegularFile(path.c_str());
-    if (file.error == ENOENT)
-        return fail(Outcome::NotFound);
-    if (file.error != 0)
-        return fail(Outcome::NotWritable, file.error);
-    if (!file.regular)
-        return fail(Outcome::NotFound);
-    const ini::Removal removal = ini::removeKey(file.bytes, toUtf8(section), toUtf8(key));
-    if (removal.removedLines == 0)
-        return fail(Outcome::NotFound);
-
-    // The rename would need only the folder's permission: ask the file's own
-    // first. Root passes, except where the file is immutable or the file
-    // system read-only.
-    if (::access(path.c_str(), W_OK) != 0)
-        return fail(Outcome::NotWritable, errno);
-    std::optional<int> error;
-    if (mayReplace(path, file.info))
-        error = replaceFile(path, file, removal.contents);
-    if (!error)
-        error = rewriteInPlace(path, file, removal.contents);
-    return *error == 0 ? result : fail(Outcome::NotWritable, *error);
+void setSettingsWriteHook(std::function<void()> hook)
+{
+    writeHook() = std::move(hook);
 }
 
 } // namespace platform

@@ -58,20 +58,19 @@ std::u16string readSetting(std::u16string_view application, std::u16string_view 
     return value;
 }
 
-SettingDeletion deleteSetting(std::u16string_view application, std::u16string_view section,
-                              std::u16string_view key)
+Result<> deleteSettings(std::u16string_view application, std::u16string_view section,
+                        std::initializer_list<std::u16string_view> keys)
 {
-    SettingDeletion result;
-    result.storePath = settingsStorePath(application, section);
-    const LSTATUS status = ::RegDeleteKeyValueW(
-        HKEY_CURRENT_USER, wide(sectionKey(application, section)), wide(std::u16string(key)));
-    if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND) {
-        result.outcome = SettingDeletion::Outcome::NotFound;
-    } else if (status != ERROR_SUCCESS) {
-        result.outcome = SettingDeletion::Outcome::NotWritable;
-        result.error = systemError(int(status));
+    const std::u16string subkey = sectionKey(application, section);
+    // One value after the other, as DeleteSetting would: the registry has no
+    // file that another program could change in between.
+    for (const std::u16string_view key : keys) {
+        const LSTATUS status
+            = ::RegDeleteKeyValueW(HKEY_CURRENT_USER, wide(subkey), wide(std::u16string(key)));
+        if (status != ERROR_SUCCESS)
+            return failure(systemError(int(status)));
     }
-    return result;
+    return {};
 }
 
 } // namespace platform

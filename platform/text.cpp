@@ -7,6 +7,13 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
+// A byte that is no part of valid UTF-8 travels through the program's texts
+// as a lone low surrogate of its own (the byte's value + 0xDC00), which no
+// valid UTF-8 can yield, and becomes the same byte again on the way out:
+// a folder name in the settings reaches the file system as it was written.
+constexpr char32_t kFirstEscape = 0xDC80;
+constexpr char32_t kLastEscape = 0xDCFF;
+
 bool isHighSurrogate(char32_t c)
 {
     return c >= 0xD800 && c <= 0xDBFF;
@@ -65,10 +72,14 @@ char *writeUtf8(std::u16string_view text, char *out)
             *out++ = char(c);
             continue;
         }
-        if (isHighSurrogate(c) && i + 1 < text.size() && isLowSurrogate(text[i + 1]))
+        if (isHighSurrogate(c) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        else if (isHighSurrogate(c) || isLowSurrogate(c))
-            c = kReplacement; // a lone surrogate has no UTF-8 form
+        } else if (c >= kFirstEscape && c <= kLastEscape) {
+            *out++ = char(c - 0xDC00);
+            continue;
+        } else if (isHighSurrogate(c) || isLowSurrogate(c)) {
+            c = kReplacement; // any other lone surrogate has no UTF-8 form
+        }
         out = writeUtf8(out, c);
     }
     return out;
@@ -104,11 +115,12 @@ std::u16string fromUtf8(std::string_view text)
             low = lead == 0xF0 ? 0x90 : 0x80;
             high = lead == 0xF4 ? 0x8F : 0xBF;
         } else {
-            out += char16_t(kReplacement);
+            out += char16_t(0xDC00 + lead);
             continue;
         }
-        // A broken sequence becomes one U+FFFD for the bytes that began it,
-        // and decoding goes on at the byte that broke it.
+        // Each byte of a broken sequence is kept on its own, and decoding
+        // goes on at the byte that broke it.
+        const std::size_t begin = i - 1;
         std::size_t taken = 1;
         for (; taken < length && i < text.size(); ++taken, ++i) {
             const auto next = static_cast<unsigned char>(text[i]);
@@ -118,7 +130,12 @@ std::u16string fromUtf8(std::string_view text)
             low = 0x80;
             high = 0xBF;
         }
-        appendUtf16(out, taken == length ? c : kReplacement);
+        if (taken == length) {
+            appendUtf16(out, c);
+            continue;
+        }
+        for (std::size_t at = begin; at < i; ++at)
+            out += char16_t(0xDC00 + static_cast<unsigned char>(text[at]));
     }
     return out;
 }

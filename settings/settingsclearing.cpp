@@ -41,22 +41,17 @@ void clearSettings(ClearingWindow &window, std::u16string &installPath)
     if (!confirmed(window, u"本当にレジストリ情報を削除しますか？"))
         return;
 
-    // The folder goes first; a key deleted before a failure stays deleted.
-    for (const std::u16string_view key : {kKeyPath, kPassWd}) {
-        const platform::SettingDeletion deletion
-            = platform::deleteSetting(kApplication, kSection, key);
-        switch (deletion.outcome) {
-        case platform::SettingDeletion::Outcome::Deleted:
-            continue;
-        case platform::SettingDeletion::Outcome::NotFound:
+    // The folder goes first; deleted before a failure, it stays deleted.
+    if (const platform::Result<> deleted
+        = platform::deleteSettings(kApplication, kSection, {kKeyPath, kPassWd});
+        !deleted) {
+        if (deleted.error().kind == platform::ErrorKind::NotFound)
             tell(window, u"レジストリ情報の登録がありません。");
-            return;
-        case platform::SettingDeletion::Outcome::NotWritable:
+        else
             tell(window, std::u16string(u"レジストリ情報を削除できませんでした。") + CR
-                             + deletion.storePath + u" : "
-                             + texts::failureReason(deletion.error));
-            return;
-        }
+                             + platform::settingsStorePath(kApplication, kSection) + u" : "
+                             + texts::failureReason(deleted.error()));
+        return;
     }
 
     window.setFolderCaption({});

@@ -261,6 +261,56 @@ private slots:
         QCOMPARE(window.commands().deletedCount(), std::int16_t(3));
     }
 
+    // A folder name that is no UTF-8 is used with the bytes the settings
+    // hold; only the window shows U+FFFD in place of the byte. The folder
+    // whose name has U+FFFD in earnest holds data files too, and keeps them.
+    void shouldDeleteInTheFolderOfTheStoredBytes()
+    {
+        const QTemporaryDir root;
+        const QByteArray base = QFile::encodeName(root.path());
+        const QByteArray stored = base + "/caf\xE9";
+        const QByteArray lookalike = base + "/caf\xEF\xBF\xBD";
+        const auto dataFile = [](const QByteArray &folder, int code) {
+            return folder + "/data/" + QByteArray::number(code) + "orveta.mdb";
+        };
+        for (const QByteArray &folder : {stored, lookalike}) {
+            QVERIFY(::mkdir(folder.constData(), 0700) == 0
+                    && ::mkdir((folder + "/data").constData(), 0700) == 0);
+            for (const int code : {200406, 200407, 200408})
+                QVERIFY(::close(::creat(dataFile(folder, code).constData(), 0600)) == 0);
+        }
+        // Read-only: stops the run with the file's path in the box.
+        QVERIFY(::chmod(dataFile(stored, 200407).constData(), 0444) == 0);
+        const TemporaryConfig config;
+        QVERIFY(writeFile(config.iniPath(), "[Orveta]\nKey_Path=" + stored + "\n"));
+
+        shell::MainWindow window;
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        const QString shownFolder = root.path() + u"/caf\uFFFD/data"_s;
+        QCOMPARE(window.findChild<QLabel *>(u"Label1"_s)->text(), shownFolder);
+        window.findChild<QComboBox *>(u"Combo1"_s)->setCurrentText(qs(period(200406)));
+        window.findChild<QComboBox *>(u"Combo2"_s)->setCurrentText(qs(period(200408)));
+        const BoxAnswerer answerer({Qt::Key_Return, Qt::Key_Return, Qt::Key_Return});
+        QTest::mouseClick(window.findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
+
+        QCOMPARE(answerer.shown.size(), 3);
+        // The box may break the long line of the path; the text is the same
+        // without the breaks.
+        QCOMPARE(
+            QString(answerer.shown.last().text).remove(u'\n'),
+            u"勤務データの削除中にエラーが発生しました。"_s + shownFolder
+                + u"/200407orveta.mdb : 読み取り専用のファイルです。中止します・・・・・"_s);
+        const auto exists
+            = [](const QByteArray &path) { return ::access(path.constData(), F_OK) == 0; };
+        QVERIFY(!exists(dataFile(stored, 200406)));
+        QVERIFY(exists(dataFile(stored, 200407)) && exists(dataFile(stored, 200408)));
+        for (const int code : {200406, 200407, 200408})
+            QVERIFY2(exists(dataFile(lookalike, code)), "deleted in the other folder");
+        QCOMPARE(window.findChild<QLabel *>(u"Label5"_s)->text(), qs(caption(1)));
+    }
+
 private:
     QTemporaryDir install_; // its data folder is emptied before every row
 };

@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -69,26 +70,39 @@ class InstanceLockTest final : public QObject
 
 private:
     QString runtimePath() const { return root_->filePath(u"runtime"_s); }
-    QString privatePath() const
+    // The folders under the home that serve without a runtime folder.
+    QString statePath() const
+    {
+        return root_->filePath(u"home/.local/state/orveta-workdata-delete"_s);
+    }
+    QString cachePath() const { return root_->filePath(u"home/.cache/orveta-workdata-delete"_s); }
+    // Where the lock once went without a runtime folder, and where anybody
+    // can make a folder of that name first.
+    QString temporaryPath() const
     {
         return root_->filePath(u"tmp/orveta-workdata-delete-%1"_s.arg(::geteuid()));
     }
 
     // Starts a copy with the given variables: NAME=value sets, a bare NAME
-    // unsets. Every copy has a runtime and a temporary folder of its own.
+    // unsets, and {root} in a value stands for the test's own folder. Every
+    // copy has a runtime, a home and a temporary folder of its own.
     QProcess *start(const QStringList &environment = {}, bool asNobody = false)
     {
         QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"XDG_ACTIVATION_TOKEN", "DESKTOP_STARTUP_ID"})
             variables.remove(QString::fromLatin1(name));
         variables.insert(u"XDG_RUNTIME_DIR"_s, runtimePath());
+        variables.insert(u"HOME"_s, root_->filePath(u"home"_s));
         variables.insert(u"TMPDIR"_s, root_->filePath(u"tmp"_s));
+        for (const char *name : {"XDG_STATE_HOME", "XDG_CACHE_HOME"})
+            variables.remove(QString::fromLatin1(name));
         for (const QString &setting : environment) {
             const qsizetype equals = setting.indexOf(u'=');
             if (equals < 0)
                 variables.remove(setting);
             else
-                variables.insert(setting.left(equals), setting.mid(equals + 1));
+                variables.insert(setting.left(equals),
+                                 setting.mid(equals + 1).replace(u"{root}"_s, root_->path()));
         }
         auto &copy = copies_.emplace_back(std::make_unique<QProcess>());
         copy->setProcessEnvironment(variables);
@@ -127,7 +141,8 @@ private slots:
     void init()
     {
         QVERIFY(root_.emplace().isValid());
-        QVERIFY(QDir(root_->path()).mkpath(u"runtime"_s) && QDir(root_->path()).mkpath(u"tmp"_s));
+        for (const QString &folder : {u"runtime"_s, u"home"_s, u"tmp"_s})
+            QVERIFY(QDir(root_->path()).mkpath(folder));
         QVERIFY(QFile::setPermissions(runtimePath(),
                                       QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     }
@@ -141,27 +156,47 @@ private slots:
         copies_.clear();
     }
 
+    // Each later start is turned away and brings the first to the front.
+    // Without a runtime folder the lock goes under the home, never into the
+    // temporary folder. A socket's address holds 107 bytes: the way to the
+    // socket does not depend on the folder's path.
     void shouldRunOneCopyAtATime_data()
     {
         QTest::addColumn<QStringList>("environment");
-        QTest::newRow("runtime folder") << QStringList();
-        QTest::newRow("temporary folder") << QStringList{u"XDG_RUNTIME_DIR"_s};
+        QTest::addColumn<QString>("folder"); // where the lock is, in the test's folder
+        QString deep = u"deep"_s;
+        while (deep.size() < 200)
+            deep += u"/folder-of-a-long-path"_s;
+        QTest::newRow("runtime folder") << QStringList() << u"runtime"_s;
+        QTest::newRow("runtime folder of 200 characters")
+            << QStringList{u"XDG_RUNTIME_DIR={root}/"_s + deep} << deep;
+        QTest::newRow("no runtime folder")
+            << QStringList{u"XDG_RUNTIME_DIR"_s} << u"home/.local/state/orveta-workdata-delete"_s;
+        QTest::newRow("no runtime folder, state folder of 200 characters")
+            << QStringList{u"XDG_RUNTIME_DIR"_s, u"XDG_STATE_HOME={root}/"_s + deep}
+            << deep + u"/orveta-workdata-delete"_s;
     }
     void shouldRunOneCopyAtATime()
     {
         QFETCH(QStringList, environment);
+        QFETCH(QString, folder);
+        folder = root_->filePath(folder);
+        if (!environment.filter(u"XDG_RUNTIME_DIR="_s).isEmpty())
+            QVERIFY(QDir().mkpath(folder) && ::chmod(QFile::encodeName(folder), 0700) == 0);
         QProcess *first = start(environment);
         QCOMPARE(nextLine(first), u"first"_s);
         for (int i = 0; i < 20; ++i) {
-            QProcess *later = start(environment);
+            QProcess *later = start(environment + QStringList{u"XDG_ACTIVATION_TOKEN=%1"_s.arg(i)});
             QCOMPARE(endedWith(later), u"second"_s);
             QCOMPARE(later->exitCode(), 0);
             QCOMPARE(later->readAllStandardError(), QByteArray());
+            QCOMPARE(nextLine(first), u"raised %1"_s.arg(i));
         }
         QCOMPARE(first->state(), QProcess::Running);
         QCOMPARE(first->readAllStandardError(), QByteArray());
-        if (environment.contains(u"XDG_RUNTIME_DIR"_s))
-            QCOMPARE(modeOf(privatePath()), mode_t(0700));
+        QVERIFY(QFile::exists(QDir(folder).filePath(kLockName)));
+        QCOMPARE(modeOf(folder), mode_t(0700));
+        QVERIFY(!QFile::exists(temporaryPath()));
     }
 
     void shouldNotBeBlockedByACopyThatEnded_data()
@@ -212,9 +247,14 @@ private slots:
             << QStringList() << false << false << true;
         QTest::newRow("lock file of another user") << QStringList() << false << true << false;
         QTest::newRow("lock file a dangling link") << QStringList() << false << true << false;
-        QTest::newRow("private folder of another user") << noRuntime << false << true << false;
-        QTest::newRow("private folder a link") << noRuntime << false << true << false;
-        QTest::newRow("private folder a file") << noRuntime << false << true << false;
+        // Refused, and the cache folder serves instead.
+        QTest::newRow("state folder of another user") << noRuntime << false << true << true;
+        QTest::newRow("state folder a link") << noRuntime << false << true << true;
+        // Ours, made private again.
+        QTest::newRow("state folder open to others") << noRuntime << false << false << true;
+        // Another user made the folder where the lock went once: it is no
+        // longer looked at.
+        QTest::newRow("temporary folder of another user") << noRuntime << false << false << true;
     }
     void shouldStartWhenTheLockCannotBeChecked()
     {
@@ -243,14 +283,18 @@ private slots:
                 QVERIFY(changeOwner(lockPath, kNobody));
             if (row.endsWith(u"link"))
                 QVERIFY(QFile::link(elsewhere, lockPath));
-        } else if (row == u"private folder of another user") {
-            QVERIFY(QDir().mkdir(privatePath()) && changeOwner(privatePath(), kNobody));
-            QVERIFY(::chmod(QFile::encodeName(privatePath()).constData(), 0755) == 0);
-        } else if (row == u"private folder a link") {
-            QVERIFY(QDir().mkdir(elsewhere) && QFile::link(elsewhere, privatePath()));
-        } else if (row == u"private folder a file") {
-            QFile file(privatePath());
-            QVERIFY(file.open(QIODevice::WriteOnly));
+        } else if (row == u"state folder of another user") {
+            QVERIFY(QDir().mkpath(statePath()) && changeOwner(statePath(), kNobody));
+            QVERIFY(::chmod(QFile::encodeName(statePath()).constData(), 0755) == 0);
+        } else if (row == u"state folder a link") {
+            QVERIFY(QDir().mkdir(elsewhere) && QDir().mkpath(QFileInfo(statePath()).path())
+                    && QFile::link(elsewhere, statePath()));
+        } else if (row == u"state folder open to others") {
+            QVERIFY(QDir().mkpath(statePath()));
+            QVERIFY(::chmod(QFile::encodeName(statePath()).constData(), 0777) == 0);
+        } else if (row == u"temporary folder of another user") {
+            QVERIFY(QDir().mkdir(temporaryPath()) && changeOwner(temporaryPath(), kNobody));
+            QVERIFY(::chmod(QFile::encodeName(temporaryPath()).constData(), 0777) == 0);
         }
 
         QProcess *first = start(environment, asNobody);
@@ -272,10 +316,18 @@ private slots:
         QCOMPARE(nextLine(later), exclusive ? u"second"_s : u"first"_s);
 
         // Nothing that was found in the way was changed.
-        if (row == u"private folder of another user")
-            QCOMPARE(modeOf(privatePath()), mode_t(0755));
+        if (row == u"state folder of another user")
+            QCOMPARE(modeOf(statePath()), mode_t(0755));
         if (row.endsWith(u"link"))
             QVERIFY(!QFile::exists(elsewhere) || QDir(elsewhere).isEmpty());
+        if (row.startsWith(u"state folder") && row != u"state folder open to others")
+            QVERIFY(QFile::exists(QDir(cachePath()).filePath(kLockName)));
+        if (row == u"state folder open to others")
+            QCOMPARE(modeOf(statePath()), mode_t(0700));
+        if (row == u"temporary folder of another user") {
+            QVERIFY(QDir(temporaryPath()).isEmpty());
+            QVERIFY(QFile::exists(QDir(statePath()).filePath(kLockName)));
+        }
     }
 
     void shouldPassTheActivationTokenOn_data()

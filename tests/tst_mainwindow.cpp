@@ -1,3 +1,4 @@
+#include "platform/text.h"
 #include "shell/qt/mainwindow.h"
 #include "testsupport.h"
 
@@ -234,6 +235,13 @@ private slots:
         QTest::newRow("other group")
             << QByteArray("[Other]\nKey_Path=/home/user/orveta\n") << QString();
         QTest::newRow("no settings file") << QByteArray() << QString();
+        // A byte that is no UTF-8 is one character, shown as U+FFFD.
+        QTest::newRow("folder name not UTF-8")
+            << QByteArray("[Orveta]\nKey_Path=/srv/caf\xE9\n") << u"/srv/caf\uFFFD/data"_s;
+        QTest::newRow("two bytes of a character cut short")
+            << QByteArray("[Orveta]\nKey_Path=/\xE2\x82\n") << u"/\uFFFD\uFFFD/data"_s;
+        QTest::newRow("one byte not UTF-8")
+            << QByteArray("[Orveta]\nKey_Path=/\xE9\n") << QString();
     }
     void shouldShowDataFolderOnce()
     {
@@ -251,7 +259,10 @@ private slots:
         window_->hide();
         QVERIFY(showWindow());
         QCOMPARE(label->text(), folder);
-        QVERIFY(folder.isEmpty() || qs(window_->commands().installPath()) + u"/data"_s == folder);
+        // The window keeps the folder's bytes as they are stored.
+        const QByteArray stored = ini.mid(ini.indexOf("Key_Path=") + 9).chopped(1);
+        QVERIFY(folder.isEmpty()
+                || platform::toUtf8(window_->commands().installPath()) == stored.toStdString());
     }
 };
 

@@ -9,9 +9,9 @@
 #include <future>
 #include <sys/xattr.h>
 
-using Outcome = platform::SettingDeletion::Outcome;
-
 namespace {
+
+enum class Outcome { Deleted, NotFound, NotWritable };
 
 const QByteArray kStored = "# written by ORVETA\n[Other]\nKey_Path=/elsewhere\n\n"
                            "[Orveta]\nKey_Path=/home/u/勤務データ\n# kept\nPass_Wd=C:\\x\nName=n";
@@ -26,9 +26,17 @@ QString read(std::u16string_view key = u"Key_Path")
     return QString::fromStdU16String(platform::readSetting(u"KORVEL", u"Orveta", key));
 }
 
-platform::SettingDeletion remove(std::u16string_view key = u"Key_Path")
+platform::Result<> remove(std::u16string_view key = u"Key_Path")
 {
-    return platform::deleteSetting(u"KORVEL", u"Orveta", key);
+    return platform::deleteSettings(u"KORVEL", u"Orveta", {key});
+}
+
+Outcome outcomeOf(const platform::Result<> &deletion)
+{
+    if (deletion)
+        return Outcome::Deleted;
+    return deletion.error().kind == platform::ErrorKind::NotFound ? Outcome::NotFound
+                                                                  : Outcome::NotWritable;
 }
 
 // Runs call on a thread of its own. Should it still wait after a few
@@ -98,8 +106,7 @@ private slots:
         QCOMPARE(*value, QString());
         const auto deletion = withoutWaiting(config.iniPath(), [] { return remove(); });
         QVERIFY2(deletion, "deleting waited for a writer");
-        QCOMPARE(deletion->outcome, Outcome::NotFound);
-        QCOMPARE(QString::fromStdU16String(deletion->storePath), config.iniPath());
+        QCOMPARE(outcomeOf(*deletion), Outcome::NotFound);
         QCOMPARE(folderEntries(config.dir.path()), entries);
     }
 
@@ -125,17 +132,15 @@ private slots:
 
         QCOMPARE(read(), u"/home/u/勤務データ"_s);
         QCOMPARE(read(u"Pass_Wd"), uR"(C:\x)"_s);
-        for (const std::u16string_view key : {u"Key_Path", u"Pass_Wd"}) {
-            const platform::SettingDeletion result = remove(key);
-            QCOMPARE(result.outcome, Outcome::Deleted);
-            QCOMPARE(QString::fromStdU16String(result.storePath), config.iniPath());
-        }
+        QVERIFY(platform::deleteSettings(u"KORVEL", u"Orveta", {u"Key_Path", u"Pass_Wd"}));
+        QCOMPARE(QString::fromStdU16String(platform::settingsStorePath(u"KORVEL", u"Orveta")),
+                 config.iniPath());
         QCOMPARE(readFile(file), kCleared);
         QCOMPARE(statOf(file).st_mode & 07777, mode_t(mode));
         QCOMPARE(QFileInfo(config.iniPath()).isSymLink(), throughLink);
         QCOMPARE(folderEntries(QFileInfo(file).path()), QStringList{u"KORVEL.ini"_s});
         QCOMPARE(read(), QString());
-        QCOMPARE(remove().outcome, Outcome::NotFound);
+        QCOMPARE(outcomeOf(remove()), Outcome::NotFound);
     }
 
     void shouldFallBackToHomeConfig_data()
@@ -226,7 +231,8 @@ private slots:
         const struct stat before = statOf(config.iniPath());
         const QStringList entries = folderEntries(config.dir.path());
 
-        platform::SettingDeletion result;
+        Outcome outcome = Outcome::Deleted;
+        int errorCode = 0;
         if (setup.asOwner) {
             // The outcome's number, then the error's; nothing when the folder
             // is out of the user's reach.
@@ -234,19 +240,22 @@ private slots:
             const std::optional<std::string> reported = runAsUser(setup.owner, [&] {
                 if (::access(folder.constData(), X_OK) != 0)
                     return std::string();
-                const platform::SettingDeletion deletion = remove();
-                return std::to_string(int(deletion.outcome)) + std::to_string(deletion.error.code);
+                const platform::Result<> deletion = remove();
+                return std::to_string(int(outcomeOf(deletion)))
+                       + std::to_string(deletion ? 0 : deletion.error().code);
             });
             if (!reported || reported->empty())
                 QSKIP("cannot act as another user in this temporary folder");
-            result.outcome = Outcome(reported->front() - '0');
-            result.error = platform::systemError(std::stoi(reported->substr(1)));
+            outcome = Outcome(reported->front() - '0');
+            errorCode = std::stoi(reported->substr(1));
         } else {
-            result = remove();
+            const platform::Result<> deletion = remove();
+            outcome = outcomeOf(deletion);
+            errorCode = deletion ? 0 : deletion.error().code;
         }
 
-        QCOMPARE(result.outcome, setup.outcome);
-        QCOMPARE(result.error.code == 0, setup.outcome != Outcome::NotWritable);
+        QCOMPARE(outcome, setup.outcome);
+        QCOMPARE(errorCode == 0, setup.outcome != Outcome::NotWritable);
         const QByteArray expected = setup.outcome == Outcome::Deleted ? kWithoutKeyPath : kStored;
         QCOMPARE(readFile(config.iniPath()), expected);
         QVERIFY(!setup.hardLink || readFile(link) == expected);

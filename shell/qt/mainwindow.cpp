@@ -1,5 +1,6 @@
 #include "shell/qt/mainwindow.h"
 
+#include "shell/qt/displaytext.h"
 #include "shell/qt/fonts.h"
 #include "shell/qt/messagebox.h"
 
@@ -21,11 +22,6 @@ namespace shell {
 namespace {
 
 #include "shell/icon.xpm"
-
-QString qt(std::u16string_view text)
-{
-    return QString(reinterpret_cast<const QChar *>(text.data()), qsizetype(text.size()));
-}
 
 QByteArray key(std::string_view name)
 {
@@ -82,7 +78,7 @@ QWidget *makeControl(const ControlDefinition &definition, QWidget *container)
             line->setFrameShadow(QFrame::Sunken);
             return line;
         }
-        return new EtchedFrame(qt(definition.caption), container);
+        return new EtchedFrame(displayText(definition.caption), container);
     case ControlKind::Label: {
         auto *label = new QLabel(container);
         label->setTextFormat(Qt::PlainText);
@@ -103,8 +99,8 @@ QWidget *makeControl(const ControlDefinition &definition, QWidget *container)
         return list;
     }
     case ControlKind::CommandButton: {
-        auto *button = new QPushButton(qt(definition.caption), container);
-        button->setToolTip(qt(definition.toolTip));
+        auto *button = new QPushButton(displayText(definition.caption), container);
+        button->setToolTip(displayText(definition.toolTip));
         // Enter presses the focused button; outside a dialog Qt only does
         // that for auto-default buttons. No button is the window's default.
         button->setAutoDefault(true);
@@ -122,8 +118,8 @@ MainWindow::MainWindow(const platform::CalendarDate &today, QWidget *parent)
                               | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                               | Qt::WindowCloseButtonHint)
 {
-    setObjectName(qt(kWindowName));
-    setWindowTitle(qt(kWindowCaption));
+    setObjectName(displayText(kWindowName));
+    setWindowTitle(displayText(kWindowCaption));
     // Read from the compiled-in XPM, which needs no image-format plugin.
     setWindowIcon(QPixmap(icon_xpm));
     setFont(gothicFont(kRegularPoints));
@@ -152,7 +148,7 @@ void MainWindow::buildControls()
         controls_.insert(key(definition.name), widget);
         if (auto *label = qobject_cast<QLabel *>(widget)) {
             label->move(pixelRect(definition.geometry).topLeft());
-            fitCaption(label, qt(definition.caption));
+            fitCaption(label, displayText(definition.caption));
         } else {
             widget->setGeometry(pixelRect(definition.geometry));
         }
@@ -183,12 +179,13 @@ void MainWindow::buildControls()
 
 void MainWindow::buildMenu()
 {
-    QMenu *menu = menuBar()->addMenu(qt(kMenuCaption));
+    QMenu *menu = menuBar()->addMenu(displayText(kMenuCaption));
     const QString menuName = QString::fromLatin1(kMenuName.data(), qsizetype(kMenuName.size()));
     menu->setObjectName(menuName);
     menu->menuAction()->setObjectName(menuName);
     for (const MenuItemDefinition &item : kMenuItems) {
-        QAction *action = item.isSeparator() ? menu->addSeparator() : menu->addAction(qt(item.caption));
+        QAction *action = item.isSeparator() ? menu->addSeparator()
+                                             : menu->addAction(displayText(item.caption));
         action->setObjectName(QString::fromLatin1(item.name.data(), qsizetype(item.name.size())));
         if (!item.isSeparator())
             connect(action, &QAction::triggered, this,
@@ -219,7 +216,7 @@ QComboBox *MainWindow::list(std::string_view name) const
 
 void MainWindow::setCaption(std::string_view name, std::u16string_view text)
 {
-    fitCaption(label(name), qt(text));
+    fitCaption(label(name), displayText(text));
 }
 
 void MainWindow::setListEntries(std::string_view name, const std::vector<std::u16string> &entries)
@@ -227,7 +224,7 @@ void MainWindow::setListEntries(std::string_view name, const std::vector<std::u1
     QStringList texts;
     texts.reserve(qsizetype(entries.size()));
     for (const std::u16string &entry : entries)
-        texts.append(qt(entry));
+        texts.append(displayText(entry));
     // Lists that hold the same entries share one model.
     for (QWidget *widget : std::as_const(controls_)) {
         auto *other = qobject_cast<QComboBox *>(widget);
@@ -242,7 +239,7 @@ void MainWindow::setListEntries(std::string_view name, const std::vector<std::u1
 
 void MainWindow::setListText(std::string_view name, std::u16string_view text)
 {
-    list(name)->setCurrentText(qt(text));
+    list(name)->setCurrentText(displayText(text));
 }
 
 std::u16string MainWindow::listText(std::string_view name) const

@@ -1,6 +1,7 @@
 #include "shell/qt/messagebox.h"
 
 #include "shell/messagelayout.h"
+#include "shell/qt/displaytext.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -18,7 +19,7 @@ void setLines(QMessageBox &box, const std::u16string &text)
 {
     // The texts break their lines with CR; not every style honours it, so
     // the box gets real line feeds.
-    QString lines = QString::fromStdU16String(text);
+    QString lines = displayText(text);
     lines.replace(platform::CR, u'\n');
     box.setText(lines);
 }
@@ -43,7 +44,7 @@ void setFittingLines(QMessageBox &box, const std::u16string &text)
               // As QLabel measures its text.
               return metrics
                   .boundingRect(QRect(0, 0, QWIDGETSIZE_MAX, QWIDGETSIZE_MAX), Qt::AlignLeft,
-                                QString::fromUtf16(line.data(), qsizetype(line.size())))
+                                displayText(line))
                   .width();
           });
     setLines(box, broken);
@@ -57,7 +58,7 @@ platform::MessageAnswer showMessageBox(QWidget *parent, const platform::Message 
     using platform::MessageIcon;
 
     QMessageBox box(parent);
-    box.setWindowTitle(QString::fromStdU16String(message.title));
+    box.setWindowTitle(displayText(message.title));
     box.setIcon(message.icon == MessageIcon::Question ? QMessageBox::Question
                                                       : QMessageBox::Warning);
     if (message.buttons == MessageButtons::OkCancel) {

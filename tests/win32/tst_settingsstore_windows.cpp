@@ -2,9 +2,9 @@
 #include "tests/win32/check.h"
 #include "tests/win32/support.h"
 
-using platform::deleteSetting;
+using platform::deleteSettings;
+using platform::ErrorKind;
 using platform::readSetting;
-using Outcome = platform::SettingDeletion::Outcome;
 
 namespace {
 
@@ -85,24 +85,37 @@ TEST_CASE(absentSettingsReadAsEmptyAndAreNotMade)
     CHECK_EQ(readSetting(application.name, u"Orveta", u"Key_Path"), u"");
 }
 
-TEST_CASE(deletingRemovesOnlyThatKey)
+// The keys go in order, the first absent one stopping the rest, and those
+// before it stay deleted. Nothing else goes.
+TEST_CASE(deletingStopsAtTheFirstAbsentKey)
 {
     const TestApplication application;
-    CHECK(support::setText(application.section(), u"Key_Path", u"C:\\ORVETA"));
-    CHECK(support::setText(application.section(), u"Pass_Wd", u"secret"));
-
-    const platform::SettingDeletion first = deleteSetting(application.name, u"Orveta", u"Key_Path");
-    CHECK_EQ(first.outcome, Outcome::Deleted);
-    CHECK(first.deleted());
-    CHECK_EQ(first.storePath, u"HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\"
-                                  + application.name + u"\\Orveta");
-    CHECK(!support::valueExists(application.section(), u"Key_Path"));
-    CHECK_EQ(readSetting(application.name, u"Orveta", u"Pass_Wd"), u"secret");
-
-    const platform::SettingDeletion second
-        = deleteSetting(application.name, u"Orveta", u"Key_Path");
-    CHECK_EQ(second.outcome, Outcome::NotFound);
-    CHECK_EQ(second.error.code, 0);
+    const struct
+    {
+        const char *name;
+        bool folder, password; // stored before
+        bool passwordAfter;
+    } rows[] = {
+        {"both", true, true, false},
+        {"password absent", true, false, false},
+        {"folder absent", false, true, true},
+    };
+    for (const auto &row : rows) {
+        const check::Row name(row.name);
+        CHECK(support::setText(application.section(), u"Other", u"kept"));
+        if (row.folder)
+            CHECK(support::setText(application.section(), u"Key_Path", u"C:\\ORVETA"));
+        if (row.password)
+            CHECK(support::setText(application.section(), u"Pass_Wd", u"secret"));
+        const platform::Result<> deleted
+            = deleteSettings(application.name, u"Orveta", {u"Key_Path", u"Pass_Wd"});
+        CHECK_EQ(deleted.has_value(), row.folder && row.password);
+        CHECK(deleted.has_value() || deleted.error().kind == ErrorKind::NotFound);
+        CHECK(!support::valueExists(application.section(), u"Key_Path"));
+        CHECK_EQ(support::valueExists(application.section(), u"Pass_Wd"), row.passwordAfter);
+        CHECK_EQ(readSetting(application.name, u"Orveta", u"Other"), u"kept");
+        support::deleteKey(support::settingsKey(application.name));
+    }
 }
 
 TEST_CASE(deletingAnAbsentKeyIsNotFound)
@@ -119,8 +132,10 @@ TEST_CASE(deletingAnAbsentKeyIsNotFound)
     };
     for (const auto &row : rows) {
         const check::Row name(row.name);
-        CHECK_EQ(deleteSetting(application.name, row.section, u"Pass_Wd").outcome,
-                 Outcome::NotFound);
+        const platform::Result<> deleted
+            = deleteSettings(application.name, row.section, {u"Pass_Wd"});
+        CHECK(!deleted.has_value());
+        CHECK(deleted.has_value() || deleted.error().kind == ErrorKind::NotFound);
         CHECK(support::setText(application.section(), u"Key_Path", u"C:\\ORVETA"));
     }
     // The failed deletes left the key beside them alone.

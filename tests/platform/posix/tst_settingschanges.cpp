@@ -1,0 +1,192 @@
+// The settings file is shared with ORVETA and whatever else the user runs:
+// a clearing must never lose what another program writes meanwhile.
+#include "platform/settingsstore.h"
+#include "tests/support/configfolder.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <doctest/doctest.h>
+#include <fcntl.h>
+#include <functional>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using platform::ErrorKind;
+using testsupport::appendToFile;
+using testsupport::readFile;
+using testsupport::ScopedWriteHook;
+using testsupport::TemporaryConfig;
+using testsupport::writeFile;
+
+platform::Result<> clear()
+{
+    return platform::deleteSettings(u"KORVEL", u"Orveta", {u"Key_Path", u"Pass_Wd"});
+}
+
+const std::string kStored = "[Orveta]\nKey_Path=/opt/orveta\nPass_Wd=x\nOther=1\n";
+
+// Both ways of writing: a new file put in the old one's place, or, where a
+// second hard link shares the file, the old one written in place.
+struct Way
+{
+    const char *name;
+    bool inPlace;
+};
+constexpr Way kWays[] = {{"replaced", false}, {"in place", true}};
+
+void prepare(const TemporaryConfig &config, const Way &way, const std::string &contents)
+{
+    writeFile(config.file(), contents);
+    if (way.inPlace)
+        REQUIRE(::link(config.file().c_str(), (config.folder + "/linked.ini").c_str()) == 0);
+}
+
+} // namespace
+
+// Both keys go in one writing. Whatever another program did between the
+// reading and the writing is read again, and kept.
+TEST_CASE("a change between reading and writing is read again")
+{
+    int reader = -1;
+    const struct
+    {
+        const char *name;
+        std::function<void(const std::string &path)> change;
+        std::string after;
+        int writes;
+    } rows[] = {
+        {"no change", [](const std::string &) {}, "[Orveta]\nOther=1\n", 1},
+        {"line appended", [](const std::string &path) { REQUIRE(appendToFile(path, "Added=2\n")); },
+         "[Orveta]\nOther=1\nAdded=2\n", 2},
+        // Same size, and the time put back: only the bytes tell.
+        {"byte changed, time kept",
+         [](const std::string &path) {
+             struct stat info = {};
+             const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+             REQUIRE(::fstat(fd, &info) == 0);
+             REQUIRE(::pwrite(fd, "2", 1, off_t(kStored.size() - 2)) == 1);
+             const struct timespec times[] = {info.st_atim, info.st_mtim};
+             REQUIRE((::futimens(fd, times) == 0 && ::close(fd) == 0));
+         },
+         "[Orveta]\nOther=2\n", 2},
+        {"file replaced",
+         [](const std::string &path) {
+             writeFile(path + ".new", "[Orveta]\nKey_Path=/srv/new\nPass_Wd=y\nNew=3\n");
+             REQUIRE(::rename((path + ".new").c_str(), path.c_str()) == 0);
+         },
+         "[Orveta]\nNew=3\n", 2},
+        // Another program that only reads changes nothing.
+        {"kept open by a reader",
+         [&reader](const std::string &path) { reader = ::open(path.c_str(), O_RDONLY); },
+         "[Orveta]\nOther=1\n", 1},
+    };
+    for (const Way &way : kWays) {
+        for (const auto &row : rows) {
+            CAPTURE(way.name);
+            CAPTURE(row.name);
+            const TemporaryConfig config;
+            prepare(config, way, kStored);
+            const auto entries = config.entries();
+            int writes = 0;
+            const ScopedWriteHook hook([&] {
+                if (writes++ == 0)
+                    row.change(config.file());
+            });
+            CHECK(clear());
+            ::close(std::exchange(reader, -1));
+            CHECK(writes == row.writes);
+            CHECK(readFile(config.file()) == row.after);
+            CHECK(config.entries() == entries);
+        }
+    }
+}
+
+TEST_CASE("a file that keeps changing is left as it is")
+{
+    for (const Way &way : kWays) {
+        CAPTURE(way.name);
+        const TemporaryConfig config;
+        prepare(config, way, kStored);
+        const auto entries = config.entries();
+        std::string expected = kStored;
+        const ScopedWriteHook hook([&] {
+            REQUIRE(appendToFile(config.file(), "Added=1\n"));
+            expected += "Added=1\n";
+        });
+        const platform::Result<> cleared = clear();
+        REQUIRE(!cleared);
+        CHECK(cleared.error() == platform::SystemError{ErrorKind::ChangedMeanwhile, 0});
+        CHECK(readFile(config.file()) == expected);
+        CHECK(config.entries() == entries);
+    }
+}
+
+// The keys are stored and cleared again and again while another process
+// appends numbered lines, each with an open, a write and a close of its own,
+// in bursts that each clearing sets off right before its last check, so that
+// they meet the check and the write. Every line it wrote is there at the
+// end, once, and the keys are gone.
+TEST_CASE("no line that another program appends is lost")
+{
+    for (const Way &way : kWays) {
+        CAPTURE(way.name);
+        const TemporaryConfig config;
+        prepare(config, way, "# lines of another program\n");
+        int go[2], done[2];
+        REQUIRE((::pipe(go) == 0 && ::pipe(done) == 0));
+        const pid_t writer = ::fork();
+        REQUIRE(writer >= 0);
+        if (writer == 0) {
+            ::close(go[1]);
+            int lines = 0;
+            for (unsigned char burst = 0; ::read(go[0], &burst, 1) == 1;)
+                for (const int end = lines + burst; lines < end; ++lines)
+                    if (!appendToFile(config.file(), "Line" + std::to_string(lines) + "=1\n"))
+                        ::_exit(1);
+            ::_exit(::write(done[1], &lines, sizeof lines) == sizeof lines ? 0 : 1);
+        }
+        ::close(go[0]);
+        ::close(done[1]);
+
+        bool first = true;
+        unsigned char burst = 0;
+        const ScopedWriteHook hook([&] {
+            burst = burst % 40 + 1;
+            REQUIRE((!std::exchange(first, false) || ::write(go[1], &burst, 1) == 1));
+        });
+        int cleared = 0;
+        for (int round = 0; round < 300; ++round) {
+            REQUIRE(appendToFile(config.file(), "[Orveta]\nKey_Path=/opt/orveta\nPass_Wd=x\n"));
+            first = true;
+            const platform::Result<> result = clear();
+            cleared += result.has_value();
+            REQUIRE((result || result.error().kind == ErrorKind::ChangedMeanwhile));
+        }
+        ::close(go[1]);
+        int lines = 0, status = 0;
+        CHECK(::read(done[0], &lines, sizeof lines) == sizeof lines);
+        CHECK((::waitpid(writer, &status, 0) == writer && status == 0));
+        ::close(done[0]);
+        CHECK(cleared > 0);
+        // With nobody writing any more, the keys go.
+        const platform::Result<> last = clear();
+        CHECK((last || last.error().kind == ErrorKind::NotFound));
+
+        const std::string contents = readFile(config.file());
+        CHECK(contents.find("Key_Path") == std::string::npos);
+        CHECK(contents.find("Pass_Wd") == std::string::npos);
+        std::vector<int> seen(std::size_t(lines), 0);
+        for (std::size_t at = 0; (at = contents.find("\nLine", at)) != std::string::npos;) {
+            const int line = std::atoi(contents.c_str() + (at += 5));
+            REQUIRE((line >= 0 && line < lines));
+            ++seen[std::size_t(line)];
+        }
+        CHECK(std::count(seen.begin(), seen.end(), 1) == lines);
+    }
+}
