@@ -1,18 +1,15 @@
 #!/usr/bin/env bash
-# Checks the two helper programs of the Windows packaging on small inputs made
-# here: xpm-to-ico (host), byte for byte and on bad XPMs, and msi-strings.exe
-# (under Wine) on a small MSI built by wixl, with good and bad text files.
+# Checks the two helpers of the Windows packaging on small inputs made here:
+# xpm-to-ico (built for this machine), byte for byte and on bad XPMs, and
+# packaging/windows/put-msi-texts on small MSIs built by wixl, with good and
+# bad text files.
 #
-#     tests/win32/check-packaging-tools.sh [WINEPREFIX]
+#     tests/win32/check-packaging-tools.sh
 #
-# The Wine prefix defaults to build-windows/wine-package, the one that
-# scripts/package-windows runs msi-strings.exe in; it is made when missing.
-# Needs c++, x86_64-w64-mingw32-g++-posix, wine, wixl and msitools. Stops at the
-# first failed check and exits non-zero.
+# Needs c++, wixl, msitools and iconv. Stops at the first failed check and
+# exits non-zero.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-root=$PWD
-prefix=$(realpath -m "${1:-build-windows/wine-package}")
 
 checks=0
 ok() { checks=$((checks + 1)); echo "ok: $*"; }
@@ -21,7 +18,7 @@ fail() {
     echo "$checks passed, 1 failed"
     exit 1
 }
-for tool in c++ x86_64-w64-mingw32-g++-posix wine wineboot wixl msiinfo iconv; do
+for tool in c++ wixl msiinfo msibuild iconv; do
     command -v "$tool" >/dev/null || fail "$tool is missing"
 done
 
@@ -88,80 +85,86 @@ bad "no values" "bad XPM values" '"x y",' '"a"'
 "$work/xpm-to-ico" "$work/missing.xpm" "$work/bad.ico" 2>/dev/null && fail "xpm-to-ico read a missing file"
 ok "it refuses short rows, undefined colours, colour names, missing rows, bad values and missing files"
 
-echo "== msi-strings.exe"
-x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror -DUNICODE -D_UNICODE \
-    -municode -static -o "$work/msi-strings.exe" packaging/windows/msi-strings.cpp -lmsi \
-    || fail "building msi-strings.exe"
-cat >"$work/small.wxs" <<'EOF'
+echo "== put-msi-texts"
+# Placeholders in two tables: whole values, one used twice in a value, one
+# inside a longer value; the summary information (Package, and the Product's
+# Manufacturer) is ASCII.
+small_wxs() { # manufacturer
+    cat <<EOF
 <?xml version="1.0" encoding="utf-8"?>
 <Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
-  <Product Id="*" Name="@Name@" Language="1041" Version="2.3.4" Manufacturer="@Maker@"
-           UpgradeCode="6C1D3E52-7F0B-4C55-9E59-6E9A1E2A4B17">
+  <Product Id="6C1D3E52-7F0B-4C55-9E59-6E9A1E2A4B18" Name="@Name@" Language="1041" Version="2.3.4"
+           Manufacturer="$1" UpgradeCode="6C1D3E52-7F0B-4C55-9E59-6E9A1E2A4B17">
     <Package InstallerVersion="500" Compressed="yes" InstallScope="perMachine"
-             Description="@Name@" Manufacturer="@Maker@" Comments="before @Name@ after"/>
+             Description="Small" Comments="before and after"/>
     <Property Id="TWICE" Value="@Maker@ and @Maker@"/>
     <Property Id="PLAIN" Value="left as it is"/>
     <Property Id="PLACE" Value="@Place@"/>
+    <Condition Message="only for @Place@">NOT REMOVE</Condition>
     <Directory Id="TARGETDIR" Name="SourceDir"/>
     <Feature Id="Complete" Level="1"/>
   </Product>
 </Wix>
 EOF
-(cd "$work" && wixl -a x64 -o clean.msi small.wxs 2>/dev/null) || fail "wixl small.wxs"
-
-export WINEPREFIX=$prefix WINEDEBUG=-all LC_ALL=C.UTF-8
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-# msi-strings.exe has no window; keep Wine's start-up dialogs off the screen.
-unset DISPLAY WAYLAND_DISPLAY
-if [ ! -d "$prefix/drive_c/windows/system32" ]; then
-    wineboot -i >"$work/wineboot.log" 2>&1 || fail "wineboot: $(cat "$work/wineboot.log")"
-    ok "made the Wine prefix $prefix"
-fi
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
-# Runs msi-strings.exe on a fresh copy of clean.msi with texts from stdin.
-run() {
-    cp "$work/clean.msi" "$work/out.msi"
-    cat >"$work/texts.txt"
-    wine "$work/msi-strings.exe" "$(windows_path "$work/out.msi")" "$(windows_path "$work/texts.txt")" \
-        >"$work/output" 2>&1
 }
-property() { msiinfo export "$work/out.msi" Property | tr -d '\r' | awk -F '\t' -v key="$1" '$1 == key { print $2 }'; }
+small_wxs Maker >"$work/small.wxs"
+(cd "$work" && wixl -a x64 -o clean.msi small.wxs 2>/dev/null) || fail "wixl small.wxs"
+small_wxs '@Maker@' >"$work/summary.wxs"
+(cd "$work" && wixl -a x64 -o summary.msi summary.wxs 2>/dev/null) || fail "wixl summary.wxs"
+
+# Runs put-msi-texts on a fresh copy of $1 (default clean.msi) with texts from stdin.
+run() {
+    cp "$work/${1:-clean.msi}" "$work/out.msi"
+    cat >"$work/texts.txt"
+    packaging/windows/put-msi-texts "$work/out.msi" "$work/texts.txt" >"$work/output" 2>&1
+}
+cell() { # table key column
+    msiinfo export "$work/out.msi" "$1" | tr -d '\r' \
+        | awk -F '\t' -v key="$2" -v column="$3" 'NR > 3 && $1 == key { print $column }'
+}
+property() { cell Property "$1" 2; }
 codepage() { msiinfo export "$work/out.msi" _ForceCodepage | tr -d '\r' | sed -n '3s/\t.*//p'; }
 
-# UTF-8 with a byte-order mark and CRLF, a comment and a blank line.
-printf '\xef\xbb\xbf# texts\r\n@Name@\tKORVEL(ORVETA) 勤務ﾃﾞｰﾀの削除\r\n\r\n@Maker@\t㈱ソルカナ\r\n@Place@\t東京\r\n' \
-    | run || fail "msi-strings.exe failed on good texts: $(cat "$work/output")"
+# UTF-8 with a byte-order mark and CRLF, a comment and a blank line; a text
+# with the characters that are special in awk and sed replacements.
+printf '\xef\xbb\xbf# texts\r\n@Name@\tKORVEL(ORVETA) 勤務ﾃﾞｰﾀの削除\r\n\r\n@Maker@\t㈱ソルカナ & 1\\2\r\n@Place@\t東京\r\n' \
+    | run || fail "put-msi-texts failed on good texts: $(cat "$work/output")"
 ok "it accepts a UTF-8 file with a byte-order mark, CRLF, a comment and a blank line"
 [ "$(codepage)" = 932 ] || fail "the codepage is $(codepage), not 932"
 [ "$(property ProductName)" = 'KORVEL(ORVETA) 勤務ﾃﾞｰﾀの削除' ] || fail "ProductName is '$(property ProductName)'"
-[ "$(property Manufacturer)" = '㈱ソルカナ' ] || fail "Manufacturer is '$(property Manufacturer)'"
-[ "$(property TWICE)" = '㈱ソルカナ and ㈱ソルカナ' ] || fail "TWICE is '$(property TWICE)'"
+[ "$(property TWICE)" = '㈱ソルカナ & 1\2 and ㈱ソルカナ & 1\2' ] || fail "TWICE is '$(property TWICE)'"
 [ "$(property PLAIN)" = 'left as it is' ] || fail "PLAIN is '$(property PLAIN)'"
 [ "$(property PLACE)" = '東京' ] || fail "PLACE is '$(property PLACE)'"
-ok "codepage 932; whole values, repeated and embedded placeholders are replaced, other values kept"
-summary=$(msiinfo suminfo "$work/out.msi" | iconv -f CP932 -t UTF-8)
-grep -qxF 'Subject: KORVEL(ORVETA) 勤務ﾃﾞｰﾀの削除' <<<"$summary" \
-    && grep -qxF 'Author: ㈱ソルカナ' <<<"$summary" \
-    && grep -qxF 'Comments: before KORVEL(ORVETA) 勤務ﾃﾞｰﾀの削除 after' <<<"$summary" \
-    && grep -qx 'Template: x64;1041' <<<"$summary" || fail "the summary information reads:
-$summary"
-ok "the summary information gets the texts in codepage 932 and the product's language"
+[ "$(property Manufacturer)" = Maker ] || fail "Manufacturer is '$(property Manufacturer)'"
+[ "$(cell LaunchCondition 'NOT REMOVE' 2)" = 'only for 東京' ] \
+    || fail "the launch condition's message is '$(cell LaunchCondition 'NOT REMOVE' 2)'"
+ok "codepage 932; whole, repeated and embedded placeholders in two tables are replaced as written, other values kept"
+# Stored as code page 932 bytes, as Windows reads them, not as UTF-8.
+name_932=$(printf '勤務ﾃﾞｰﾀの削除' | iconv -f UTF-8 -t CP932)
+LC_ALL=C grep -qaF -- "$name_932" "$work/out.msi" || fail "the package does not hold '勤務ﾃﾞｰﾀの削除' in code page 932"
+LC_ALL=C grep -qaF -- '勤務ﾃﾞｰﾀの削除' "$work/out.msi" && fail "the package holds '勤務ﾃﾞｰﾀの削除' as UTF-8"
+ok "the texts are stored as code page 932 bytes"
+summary=$(msiinfo suminfo "$work/out.msi")
+grep -qxF 'Subject: Small' <<<"$summary" && grep -qxF 'Author: Maker' <<<"$summary" \
+    || fail "the summary information changed: $summary"
+ok "the summary information is left as it was"
 
-refused() {
-    local what=$1 message=$2
-    if run; then
-        fail "msi-strings.exe took $what"
+refused() { # what message [package]
+    local what=$1 message=$2 package=${3:-clean.msi}
+    if run "$package"; then
+        fail "put-msi-texts took $what"
     fi
-    grep -qF -- "$message" "$work/output" || fail "for $what, msi-strings.exe said: $(cat "$work/output")"
-    cmp -s "$work/out.msi" "$work/clean.msi" || fail "msi-strings.exe changed the package although it took not $what"
+    grep -qF -- "$message" "$work/output" || fail "for $what, put-msi-texts said: $(cat "$work/output")"
+    cmp -s "$work/out.msi" "$work/$package" || fail "put-msi-texts changed the package although it took not $what"
 }
 printf '@Name@\tname\n@Maker@\tmaker\n@Place@\tplace\n@Unused@\tnowhere\n' | refused "a text for no placeholder" "@Unused@ is used nowhere"
-printf '@Name@\tname\n@Place@\tplace\n' | refused "a placeholder without a text in the summary" "holds a placeholder: @Maker@"
-printf '@Name@\tname\n@Maker@\tmaker\n' | refused "a placeholder without a text" "without a text is left in Property: @Place@"
-printf '@Name@\tname\n@Maker@\tcafé ☃\n@Place@\tplace\n' | refused "a text beyond codepage 932" "line 2 has a character that codepage 932 cannot hold"
+printf '@Name@\tname\n@Maker@\tmaker\n@Place@\tplace\n' \
+    | refused "a placeholder in the summary information" "the summary information holds a placeholder (@Maker@" summary.msi
+printf '@Name@\tname\n@Maker@\tmaker\n' | refused "a placeholder without a text" "a placeholder without a text is left in"
+printf '@Name@\tname\n@Maker@\tcafé ☃\n@Place@\tplace\n' | refused "a text beyond codepage 932" "line 2 has a character that code page 932 cannot hold"
 printf '@Name@ name\n@Maker@\tmaker\n@Place@\tplace\n' | refused "a line without a tab" 'line 1 is not "@Name@<TAB>text"'
 printf '@Name@\tname\n@Name@\tagain\n@Maker@\tmaker\n@Place@\tplace\n' | refused "a placeholder twice" "line 2 repeats @Name@"
 printf '# nothing\n' | refused "an empty file" "no texts given"
-ok "it refuses unused texts, missing texts, texts beyond codepage 932, bad and repeated lines and empty files, leaving the package as it was"
+ok "it refuses unused or missing texts, a placeholder in the summary, texts beyond codepage 932, bad and repeated lines and empty files, leaving the package as it was"
 
 echo "$checks passed, 0 failed"

@@ -4,16 +4,18 @@
 # Wine prefix of its own, that the MSI installs the program, its Start-menu
 # shortcut and its installed-programs entry, that the installed program shows
 # its window, that uninstalling leaves nothing behind while ORVETA's settings
-# and data stay as they were, and that a higher version replaces it while a
-# lower one is refused.
+# and data stay as they were, that installing it again or installing a
+# rebuild of the same version leaves one installed copy, the newer, and that a
+# higher version replaces it while a lower one is refused.
 #
 #     tests/win32/check-windows-package.sh [ZIP MSI [WINEPREFIX]]
 #
 # Without arguments it checks the packages in build-windows/package/. The Wine
 # prefix (default build-windows/wine-test) is made when missing, and made anew
 # when an earlier run stopped half-way; a folder this check did not make is
-# never used. Needs wine, msitools, unzip, Xvfb and xdotool. Stops at the first
-# failed check and exits non-zero.
+# never used. Needs wine, msitools, unzip, Xvfb, xdotool and MinGW-w64's
+# binutils; the rebuild is made with scripts/package-windows. Stops at the
+# first failed check and exits non-zero.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -21,6 +23,7 @@ product='KORVEL(ORVETA) 勤務ﾃﾞｰﾀの削除'
 caption=" $product"
 manufacturer='㈱ソルカナ'
 msi_version=1.00.0
+exe_version=1.0.0.0
 upgrade_code='{82879630-57BF-44CE-B889-ABEF5A6CCEBF}'
 folder='ORVETA Workdata Delete'
 exe_name=orveta-workdata-delete.exe
@@ -43,8 +46,10 @@ fail() {
     exit 1
 }
 
-for tool in wine wineserver wineboot msiinfo msiextract msibuild unzip iconv Xvfb xdotool; do
-    command -v "$tool" >/dev/null || fail "$tool is missing (packages wine, msitools, unzip, xvfb, xdotool)"
+for tool in wine wineserver wineboot msiinfo msiextract msibuild unzip iconv Xvfb xdotool \
+    x86_64-w64-mingw32-objdump; do
+    command -v "$tool" >/dev/null \
+        || fail "$tool is missing (packages wine, msitools, unzip, xvfb, xdotool, binutils-mingw-w64-x86-64)"
 done
 [ -f "$zip" ] || fail "no zip $zip"
 [ -f "$msi" ] || fail "no MSI $msi"
@@ -94,6 +99,21 @@ pe=$(number "$exe" 60 4)
 # The optional header's Subsystem field: 2 is a window program, 3 a console one.
 [ "$(number "$exe" $((pe + 92)) 2)" -eq 2 ] || fail "$exe_name is not a Windows GUI program"
 ok "$exe_name is a 64-bit Windows GUI program"
+
+headers=$(x86_64-w64-mingw32-objdump -h "$exe")
+if grep -qE ' \.debug_' <<<"$headers"; then
+    fail "$exe_name carries debug information: $(grep -oE '\.debug_[a-z_]+' <<<"$headers" | tr '\n' ' ')"
+fi
+grep -q ' \.gnu_debuglink ' <<<"$headers" || fail "$exe_name has no debug link to its .debug file"
+symbols=$(x86_64-w64-mingw32-objdump -t "$exe" | grep -c '^\[' || true)
+[ "$symbols" -eq 0 ] || fail "$exe_name has a symbol table of $symbols entries"
+# The folder this check runs from, and the one the packages were built in.
+for build_folder in "$PWD" "$(dirname "$zip")"; do
+    if grep -qaF -- "$build_folder" "$exe"; then
+        fail "$exe_name names the build folder $build_folder"
+    fi
+done
+ok "$exe_name is stripped, links to its debug file and names no build folder"
 
 [ "$(bytes "$readme" 0 3)" = efbbbf ] || fail "README-windows.txt does not start with a UTF-8 byte-order mark"
 iconv -f UTF-8 -t UTF-8 "$readme" >/dev/null 2>&1 || fail "README-windows.txt is not UTF-8"
@@ -150,17 +170,29 @@ directory=$(field 2) name=$(field 3) target=$(field 5) description=$(field 7) ic
 ok "one Start-menu shortcut '$product' to the program, with the icon and a description"
 
 upgrades=$(table Upgrade | awk -F '\t' -v code="$upgrade_code" 'NR > 3 && $1 == code')
-grep -qP "^\Q$upgrade_code\E\t\t$msi_version\t\t\d+\t\tWIX_UPGRADE_DETECTED$" <<<"$upgrades" \
-    && grep -qP "^\Q$upgrade_code\E\t$msi_version\t\t\t\d+\t\tWIX_DOWNGRADE_DETECTED$" <<<"$upgrades" \
-    || fail "the Upgrade table does not find older and newer versions: $upgrades"
+# Attributes: 513 finds versions up to this one, this one included (512,
+# VersionMaxInclusive), 2 only detects newer ones (OnlyDetect, the minimum
+# left out).
+grep -qP "^\Q$upgrade_code\E\t\t$msi_version\t\t513\t\tWIX_UPGRADE_DETECTED$" <<<"$upgrades" \
+    && grep -qP "^\Q$upgrade_code\E\t$msi_version\t\t\t2\t\tWIX_DOWNGRADE_DETECTED$" <<<"$upgrades" \
+    || fail "the Upgrade table does not find older and same versions and newer ones apart: $upgrades"
 table InstallExecuteSequence | grep -q '^RemoveExistingProducts' || fail "RemoveExistingProducts is not sequenced"
-ok "a major upgrade removes older versions and refuses to replace newer ones"
+ok "a major upgrade removes older versions and rebuilds of this one, and refuses to replace newer ones"
 
-summary=$(msiinfo suminfo "$msi" | iconv -f CP932 -t UTF-8)
-grep -qxF "Subject: $product" <<<"$summary" && grep -qxF "Author: $manufacturer" <<<"$summary" \
+[ "$(cell File ProgramExe 5)" = "$exe_version" ] \
+    || fail "the File table gives $exe_name the version '$(cell File ProgramExe 5)', not $exe_version"
+ok "the File table gives $exe_name its version $exe_version"
+
+# msibuild writes the summary's strings as UTF-8, which Windows would read in
+# the summary's own code page: they are ASCII.
+summary=$(msiinfo suminfo "$msi")
+grep -qxF "Subject: KORVEL (ORVETA) Work Data Deletion" <<<"$summary" \
+    && grep -qxF "Author: Solcana Co., Ltd." <<<"$summary" \
     && grep -qx 'Template: x64;1041' <<<"$summary" || fail "the summary information reads:
 $summary"
-ok "the summary information names the product and the maker in codepage 932, for x64 and Japanese"
+LC_ALL=C grep -q '[^ -~]' <<<"$summary" && fail "the summary information is not all ASCII:
+$summary"
+ok "the summary information names the product and the maker in ASCII, for x64 and Japanese"
 
 msiinfo extract "$msi" Icon.icon.ico >"$work/icon.ico" || fail "the MSI has no icon.ico"
 [ "$(bytes "$work/icon.ico" 0 4)" = 00000100 ] || fail "icon.ico is not an icon file"
@@ -234,8 +266,11 @@ orveta_value() { wine reg query "$orveta_key" /v Key_Path 2>/dev/null | tr -d '\
 file_list() { (cd "$drive_c" && find . | grep -vx './windows/Installer' | LC_ALL=C sort); }
 registry() {
     {
+        # Wine lists the machine's network cards there when a program first
+        # asks for them, whenever that is.
         export_key 'HKLM\Software' | awk 'BEGIN { RS = ""; ORS = "\n\n" }
-            !(NF == 1 && /^\[HKEY_LOCAL_MACHINE\\Software\\(Classes|Microsoft\\Windows\\CurrentVersion)\\Installer[]\\]/)'
+            !(NF == 1 && /^\[HKEY_LOCAL_MACHINE\\Software\\(Classes|Microsoft\\Windows\\CurrentVersion)\\Installer[]\\]/) \
+            && !/^\[HKEY_LOCAL_MACHINE\\Software\\(Wow6432Node\\)?Microsoft\\Windows NT\\CurrentVersion\\NetworkCards[]\\]/'
         # Wine keeps scratch values of its own under HKCU\Software\Wine.
         export_key 'HKCU\Software' | awk 'BEGIN { RS = ""; ORS = "\n\n" } !/^\[HKEY_CURRENT_USER\\Software\\Wine[]\\]/'
     }
@@ -341,6 +376,62 @@ ok "HKLM\\Software and HKCU\\Software are as before installing"
 [ "$(cat "$drive_c/ORVETA/data/200406orveta.mdb")" = "June 2004" ] || fail "ORVETA's data file changed"
 ok "ORVETA's Key_Path and its data file are untouched"
 
+echo "== installing again, and a rebuild of the same version"
+versions() {
+    export_key "$uninstall_key" | sections_with "\"DisplayName\"=\"$product\"" \
+        | sed -n 's/^"DisplayVersion"="\(.*\)"$/\1/p' | tr '\n' ' '
+}
+# The installed-programs entries' keys are the product codes.
+installed_codes() {
+    export_key "$uninstall_key" | sections_with "\"DisplayName\"=\"$product\"" \
+        | sed -n 's/^\[.*\\\({[0-9A-F-]*}\)\]$/\1/p' | tr '\n' ' '
+}
+# The same program packaged a day later, as a later commit of the same
+# version would be: the exe's time stamp and the files' times differ, so the
+# package has a product code of its own.
+rebuild=$work/rebuild
+SOURCE_DATE_EPOCH=$(($(scripts/source-date-epoch) + 86400)) EXE=$exe BUILD_DIR=$rebuild \
+    PACKAGE_DIR=$rebuild/package scripts/package-windows >"$work/rebuild.log" 2>&1 \
+    || fail "scripts/package-windows could not package the rebuild: $(cat "$work/rebuild.log")"
+rebuilt=$rebuild/package/$(basename "$msi")
+code=$(cell Property ProductCode 2)
+rebuilt_code=$(msiinfo export "$rebuilt" Property | tr -d '\r' | awk -F '\t' '$1 == "ProductCode" { print $2 }')
+[ -n "$rebuilt_code" ] && [ "$rebuilt_code" != "$code" ] \
+    || fail "the rebuild's product code is '$rebuilt_code', the package's $code"
+msiextract -C "$work/rebuilt" "$rebuilt" >/dev/null
+rebuilt_exe=$(find "$work/rebuilt" -name "$exe_name")
+cmp -s "$rebuilt_exe" "$exe" && fail "the rebuild carries the very same $exe_name"
+ok "a rebuild of version $msi_version has a product code of its own, $rebuilt_code"
+
+for round in first second; do
+    wine msiexec /i "$(windows_path "$msi")" /qn >"$work/install.log" 2>&1 \
+        || fail "installing $(basename "$msi") a $round time exited with $?: $(cat "$work/install.log")"
+done
+[ "$(installed_codes)" = "$code " ] || fail "after installing the package twice the entries are: $(installed_codes)"
+cmp -s "$program_dir/$exe_name" "$exe" || fail "after installing the package twice $exe_name is not the packaged one"
+ok "installing the package twice leaves one installed-programs entry and the program"
+for round in first second; do
+    wine msiexec /i "$(windows_path "$rebuilt")" /qn >"$work/install.log" 2>&1 \
+        || fail "installing the rebuild a $round time exited with $?: $(cat "$work/install.log")"
+    [ "$(installed_codes)" = "$rebuilt_code " ] \
+        || fail "after installing the rebuild a $round time the entries are: $(installed_codes)"
+done
+[ "$(versions)" = "$msi_version " ] || fail "the installed versions are: $(versions)"
+cmp -s "$program_dir/$exe_name" "$rebuilt_exe" || fail "the rebuild did not replace the installed $exe_name"
+[ "$(ls -A "$program_dir")" = "$exe_name" ] || fail "$program_dir holds: $(ls -A "$program_dir")"
+ok "the rebuild replaces the installed package: one entry, its own $exe_name; installing it again changes nothing"
+wine msiexec /x "$(windows_path "$rebuilt")" /qn >"$work/uninstall.log" 2>&1 \
+    || fail "msiexec /x of the rebuild exited with $?"
+file_list >"$work/files-after"
+diff "$work/files-before" "$work/files-after" >"$work/files.diff" \
+    || fail "after uninstalling the rebuild, the files under drive_c differ from before:
+$(cat "$work/files.diff")"
+registry >"$work/registry-after"
+diff "$work/registry-before" "$work/registry-after" >"$work/registry.diff" \
+    || fail "after uninstalling the rebuild, the registry differs from before:
+$(head -40 "$work/registry.diff")"
+ok "uninstalling the rebuild leaves drive_c and the registry as before"
+
 echo "== upgrading"
 # The next version's package as a build would make it: a new ProductCode and
 # version, and Upgrade rows that bracket the new version. (It keeps the package
@@ -356,10 +447,6 @@ msibuild "$next" \
     -q "INSERT INTO Upgrade (UpgradeCode, VersionMax, Attributes, ActionProperty) VALUES ('$upgrade_code', '$next_version', 1, 'WIX_UPGRADE_DETECTED')" \
     -q "INSERT INTO Upgrade (UpgradeCode, VersionMin, Attributes, ActionProperty) VALUES ('$upgrade_code', '$next_version', 2, 'WIX_DOWNGRADE_DETECTED')" \
     || fail "msibuild could not make the next version's package"
-versions() {
-    export_key "$uninstall_key" | sections_with "\"DisplayName\"=\"$product\"" \
-        | sed -n 's/^"DisplayVersion"="\(.*\)"$/\1/p' | tr '\n' ' '
-}
 wine msiexec /i "$(windows_path "$msi")" /qn >"$work/install.log" 2>&1 || fail "msiexec /i $msi exited with $?"
 wine msiexec /i "$(windows_path "$next")" /qn >"$work/upgrade.log" 2>&1 \
     || fail "installing version $next_version over $msi_version exited with $?"
