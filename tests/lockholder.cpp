@@ -1,37 +1,41 @@
-// Stands in for the tool in tst_instancelock: takes the instance lock as the
-// tool does, before there is an application, and prints "first" or "second".
-// The first copy then prints "raised <token>" for every later start until
-// its standard input closes or it is killed.
+// Stands in for the tool in tst_instancelock: applies the single-instance
+// rule as the tool does, and prints "first" or "second". The first copy
+// then prints "raised <token>" for every later start until its standard
+// input closes or it is killed.
 #include "platform/instancelock.h"
-
-#include <QCoreApplication>
-#include <QSocketNotifier>
+#include "shell/singleinstance.h"
+#include "shell/texts.h"
 
 #include <cstdio>
+#include <optional>
+#include <poll.h>
 #include <unistd.h>
 
-int main(int argc, char *argv[])
+int main()
 {
     platform::InstanceLock lock;
-    if (!lock.tryAcquire()) {
+    if (!shell::startAsOnlyCopy(lock)) {
         std::puts("second");
-        std::fflush(stdout);
-        lock.askRunningCopyToRaise();
         return 0;
     }
-
-    QCoreApplication app(argc, argv);
-    lock.listenForRaiseRequests([](const std::string &token) {
-        std::printf("raised %s\n", token.c_str());
-        std::fflush(stdout);
-    });
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&input, &QSocketNotifier::activated, [&] {
-        char byte;
-        if (::read(STDIN_FILENO, &byte, 1) <= 0)
-            QCoreApplication::quit();
-    });
+    const platform::Result<std::optional<int>> watched = lock.listenForRaiseRequests();
+    if (!watched)
+        std::fprintf(stderr, "%s\n", texts::raiseNotHeardNote(watched.error()).c_str());
     std::puts("first");
     std::fflush(stdout);
-    return QCoreApplication::exec();
+
+    pollfd entries[]
+        = {{STDIN_FILENO, POLLIN, 0}, {watched && *watched ? **watched : -1, POLLIN, 0}};
+    for (;;) {
+        if (::poll(entries, 2, -1) < 0)
+            continue;
+        if (entries[1].revents & POLLIN) {
+            for (const std::string &token : lock.takeRaiseRequests())
+                std::printf("raised %s\n", token.c_str());
+            std::fflush(stdout);
+        }
+        char byte;
+        if ((entries[0].revents & (POLLIN | POLLHUP)) && ::read(STDIN_FILENO, &byte, 1) <= 0)
+            return 0;
+    }
 }

@@ -2,6 +2,7 @@
 // the tool's main window is: for tst_raise.
 #include "platform/instancelock.h"
 #include "shell/qt/raisewindow.h"
+#include "shell/singleinstance.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -11,17 +12,15 @@
 int main(int argc, char *argv[])
 {
     platform::InstanceLock lock;
-    if (!lock.tryAcquire()) {
-        lock.askRunningCopyToRaise();
+    if (!shell::startAsOnlyCopy(lock))
         return 0;
-    }
 
     QApplication app(argc, argv);
     QWidget window;
     window.setWindowTitle(QStringLiteral("raise-demo"));
     window.resize(320, 200);
     window.show();
-    lock.listenForRaiseRequests([&window](const std::string &token) {
+    shell::hearRaiseRequests(lock, &window, [&window](const std::string &token) {
         shell::raiseWindow(&window, token);
         std::printf("raised %s\n", token.c_str());
         std::fflush(stdout);

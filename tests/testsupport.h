@@ -5,7 +5,7 @@
 
 #include "deletion/deletionrun.h"
 #include "filesupport.h"
-#include "platform/messages.h"
+#include "shell/message.h"
 #include "settings/settingsclearing.h"
 
 #include <QAbstractButton>
@@ -33,10 +33,10 @@
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
-using platform::Message;
-using platform::MessageAnswer;
-using platform::MessageButtons;
-using platform::MessageIcon;
+using shell::Message;
+using shell::MessageAnswer;
+using shell::MessageButtons;
+using shell::MessageIcon;
 
 inline QString qs(std::u16string_view text)
 {
@@ -48,7 +48,7 @@ inline std::u16string u16(const QString &text)
     return text.toStdU16String();
 }
 
-namespace platform {
+namespace shell {
 inline char *toString(const Message &message)
 {
     return QTest::toString(u"%1 [%2, icon %3, buttons %4]"_s
@@ -56,7 +56,7 @@ inline char *toString(const Message &message)
                                .arg(int(message.icon))
                                .arg(int(message.buttons)));
 }
-} // namespace platform
+} // namespace shell
 
 namespace QTest {
 template<>

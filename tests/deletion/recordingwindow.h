@@ -29,10 +29,10 @@ public:
         captions.push_back(caption);
     }
     void focusStartPeriod() override { }
-    platform::MessageAnswer showMessage(const platform::Message &message) override
+    shell::MessageAnswer showMessage(const shell::Message &message) override
     {
         messages.push_back(message.text);
-        return platform::MessageAnswer::Ok;
+        return shell::MessageAnswer::Ok;
     }
 
     std::vector<std::u16string> messages; // their texts, the two questions first

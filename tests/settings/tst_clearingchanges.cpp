@@ -5,17 +5,17 @@
 #include <string>
 #include <vector>
 
-using platform::Message;
+using shell::Message;
 
 namespace {
 
 struct RecordingWindow final : settings::ClearingWindow
 {
     void setFolderCaption(const std::u16string &caption) override { captions.push_back(caption); }
-    platform::MessageAnswer showMessage(const Message &message) override
+    shell::MessageAnswer showMessage(const Message &message) override
     {
         messages.push_back(message);
-        return platform::MessageAnswer::Ok;
+        return shell::MessageAnswer::Ok;
     }
 
     std::vector<std::u16string> captions;
@@ -44,8 +44,8 @@ TEST_CASE("a settings file that keeps changing is left to the other program")
     const std::u16string path(file.begin(), file.end()); // ASCII
     const Message failure{u"レジストリ情報を削除できませんでした。\r" + path
                               + u" : ほかのプログラムが同時に変更しています。",
-                          u"ﾚｼﾞｽﾄﾘ削除", platform::MessageIcon::Exclamation,
-                          platform::MessageButtons::Ok};
+                          u"ﾚｼﾞｽﾄﾘ削除", shell::MessageIcon::Exclamation,
+                          shell::MessageButtons::Ok};
     REQUIRE(window.messages.size() == 3);
     CHECK(window.messages.back() == failure);
     CHECK(window.captions.empty());

@@ -4,6 +4,7 @@
 // no test reads or changes the user's real KORVEL.ini, and plain file access
 // to fill and read it.
 
+#include "platform/posix/settingswritehook.h"
 #include "platform/settingsstore.h"
 
 #include <cstdlib>

@@ -6,8 +6,8 @@
 
 #include <vector>
 
-using platform::Message;
-using platform::MessageAnswer;
+using shell::Message;
+using shell::MessageAnswer;
 using support::exists;
 
 namespace {

@@ -9,16 +9,16 @@ TEST_CASE(onlyOneCopyHoldsTheLock)
 {
     // Locks in one process meet the same named mutex as copies of the tool do.
     auto first = std::make_unique<platform::InstanceLock>();
-    CHECK(first->tryAcquire());
-    CHECK(first->tryAcquire());
+    CHECK(first->tryAcquire() == true);
+    CHECK(first->tryAcquire() == true);
     platform::InstanceLock second;
-    CHECK(!second.tryAcquire());
+    CHECK(second.tryAcquire() == false);
 
     // The copy that was turned away keeps nothing that would block a later
     // start once the first has ended.
     first.reset();
     platform::InstanceLock later;
-    CHECK(later.tryAcquire());
+    CHECK(later.tryAcquire() == true);
 }
 
 TEST_CASE(todayIsTheLocalDate)

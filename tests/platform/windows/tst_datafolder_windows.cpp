@@ -3,7 +3,7 @@
 // in the form that any length allows.
 
 #include "platform/filesystem.h"
-#include "platform/systemerror_windows.h"
+#include "platform/windows/paths.h"
 #include "tests/support/u16text.h"
 #include "tests/win32/support.h"
 

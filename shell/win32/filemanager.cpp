@@ -1,16 +1,15 @@
-#include "platform/filemanager.h"
+#include "shell/win32/filemanager.h"
 
 #include <windows.h>
 // shellapi.h builds on windows.h
 #include <shellapi.h>
 
-namespace platform {
+namespace shell {
 
 void openFileManager()
 {
-    // A new Explorer window, as Win+E opens one; a failure has nothing the
-    // user could act on.
+    // A failure has nothing the user could act on.
     ::ShellExecuteW(nullptr, L"open", L"explorer.exe", nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-} // namespace platform
+} // namespace shell

@@ -1,5 +1,5 @@
 #include "platform/result.h"
-#include "platform/systemerror_windows.h"
+#include "platform/windows/paths.h"
 
 namespace platform {
 namespace {

@@ -1,6 +1,8 @@
-#include "platform/inifile.h"
-#include "platform/posix.h"
 #include "platform/settingsstore.h"
+
+#include "platform/inifile.h"
+#include "platform/posix/descriptor.h"
+#include "platform/posix/settingswritehook.h"
 #include "platform/text.h"
 
 #include <cerrno>
@@ -53,56 +55,53 @@ std::string storeFile(std::u16string_view application)
     return configFolder() + '/' + toUtf8(application) + ".ini";
 }
 
+// A settings file as it was read, held open.
 struct FileContents
 {
-    int error = 0; // errno of opening or reading
-    bool regular = false; // false too when there is no file
     Descriptor fd;
     struct stat info = {};
     std::string bytes{};
 };
 
 // Opens without waiting, as a FIFO with no writer or a device would have us
-// wait, and reads regular files only.
-[[nodiscard]] FileContents readRegularFile(const char *path)
+// wait, and reads regular files only: nullopt when there is none at path or
+// something else stands there.
+[[nodiscard]] Result<std::optional<FileContents>> readRegularFile(const char *path)
 {
     FileContents file{.fd = Descriptor(::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY))};
-    if (!file.fd.isOpen() || ::fstat(file.fd.get(), &file.info) != 0) {
-        file.error = errno;
-        return file;
-    }
-    file.regular = S_ISREG(file.info.st_mode);
-    if (!file.regular)
-        return file;
+    if (!file.fd.isOpen() && errno == ENOENT)
+        return std::nullopt;
+    if (!file.fd.isOpen() || ::fstat(file.fd.get(), &file.info) != 0)
+        return failure(lastSystemError());
+    if (!S_ISREG(file.info.st_mode))
+        return std::nullopt;
     file.bytes.reserve(std::size_t(file.info.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(file.fd.get(), buffer, sizeof buffer);
         if (n == 0)
-            return file;
-        if (n > 0) {
+            return std::optional<FileContents>(std::move(file));
+        if (n > 0)
             file.bytes.append(buffer, std::size_t(n));
-        } else if (errno != EINTR) {
-            file.error = errno;
-            return file;
-        }
+        else if (errno != EINTR)
+            return failure(lastSystemError());
     }
 }
 
-[[nodiscard]] int writeAt(int fd, std::string_view bytes, off_t offset)
+[[nodiscard]] Result<> writeAt(int fd, std::string_view bytes, off_t offset)
 {
     while (!bytes.empty()) {
         const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size(), offset);
         if (n < 0 && errno != EINTR)
-            return errno;
+            return failure(lastSystemError());
         if (n == 0)
-            return EIO; // no progress, and none to expect
+            return failure(systemError(EIO)); // no progress, and none to expect
         if (n > 0) {
             bytes.remove_prefix(std::size_t(n));
             offset += n;
         }
     }
-    return 0;
+    return {};
 }
 
 // Best effort: an attribute this user may not set, such as a security
@@ -261,40 +260,44 @@ private:
     bool held_ = false;
 };
 
-[[nodiscard]] int swapNames(const std::string &a, const std::string &b)
+[[nodiscard]] Result<> swapNames(const std::string &a, const std::string &b)
 {
-    return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0 ? 0 : errno;
+    if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) != 0)
+        return failure(lastSystemError());
+    return {};
 }
 
 // Puts the new file, under its temporary name, in the old one's place if the
-// old one is still what was read: 0, EAGAIN when it changed, or errno. The
-// two swap names, so that the old file stays at hand until it is sure that
-// nobody wrote to it meanwhile, nor began to open it; if somebody did, the
-// names are swapped back. Nothing is left under the temporary name, except
-// another program's file should swapping back fail.
-[[nodiscard]] int putInPlace(const std::string &path, const FileContents &original,
-                             const std::string &temporary, int newFd)
+// old one is still what was read; ErrorKind::ChangedMeanwhile when it
+// changed. The two swap names, so that the old file stays at hand until it
+// is sure that nobody wrote to it meanwhile, nor began to open it; if
+// somebody did, the names are swapped back. Nothing is left under the
+// temporary name, except another program's file should swapping back fail.
+[[nodiscard]] Result<> putInPlace(const std::string &path, const FileContents &original,
+                                  const std::string &temporary, int newFd)
 {
     // The old file is only read here, and readers do no harm.
     const Lease oldLease(original.fd.get(), F_RDLCK);
     const Lease newLease(newFd, F_WRLCK); // nobody writes to it while it may go again
-    const auto dropTemporary = [&](int error) {
+    const auto dropTemporary = [&](Result<> outcome) {
         ::unlink(temporary.c_str());
-        return error;
+        return outcome;
     };
     if (!stillAsRead(path, original))
-        return dropTemporary(EAGAIN);
-    if (const int error = swapNames(temporary, path); error != 0) {
-        if (error != EINVAL && error != ENOSYS)
-            return dropTemporary(error);
+        return dropTemporary(changedMeanwhile());
+    if (const Result<> swapped = swapNames(temporary, path); !swapped) {
+        if (swapped.error().code != EINVAL && swapped.error().code != ENOSYS)
+            return dropTemporary(swapped);
         // A file system that cannot swap two names: the checks alone stand.
-        return ::rename(temporary.c_str(), path.c_str()) == 0 ? 0 : dropTemporary(errno);
+        if (::rename(temporary.c_str(), path.c_str()) != 0)
+            return dropTemporary(failure(lastSystemError()));
+        return {};
     }
     if (stillAsRead(temporary, original) && oldLease.unbroken())
-        return dropTemporary(0);
-    if (const int error = swapNames(temporary, path); error != 0)
-        return error;
-    return dropTemporary(EAGAIN);
+        return dropTemporary({});
+    if (const Result<> swappedBack = swapNames(temporary, path); !swappedBack)
+        return swappedBack;
+    return dropTemporary(changedMeanwhile());
 }
 
 // Writes the new contents to a temporary file beside the old one, with its
@@ -315,33 +318,31 @@ replaceFile(const std::string &path, const FileContents &original, std::string_v
         ::unlink(temporary.c_str());
         return outcome;
     };
-    const auto discardFor = [&](int error) { return discard(failure(systemError(error))); };
+    const auto discardFor = [&](SystemError error) { return discard(failure(error)); };
 
     // The owner first: a change of owner clears the set-user-ID and
     // set-group-ID bits that the mode brings back.
     struct stat created = {};
     if (::fstat(fd.get(), &created) != 0)
-        return discardFor(errno);
+        return discardFor(lastSystemError());
     if ((created.st_uid != original.info.st_uid || created.st_gid != original.info.st_gid)
         && ::fchown(fd.get(), original.info.st_uid, original.info.st_gid) != 0)
         return discard(std::nullopt);
     if (::fchmod(fd.get(), original.info.st_mode & 07777) != 0)
-        return discardFor(errno);
+        return discardFor(lastSystemError());
     copyExtendedAttributes(original.fd.get(), fd.get());
 
-    if (const int error = writeAt(fd.get(), contents, 0); error != 0)
-        return discardFor(error);
+    if (const Result<> written = writeAt(fd.get(), contents, 0); !written)
+        return discardFor(written.error());
     if (::fsync(fd.get()) != 0)
-        return discardFor(errno);
+        return discardFor(lastSystemError());
 
     callWriteHook();
-    const int error = putInPlace(path, original, temporary, fd.get());
+    const Result<> put = putInPlace(path, original, temporary, fd.get());
     // Written and synced already: a late error of the close changes nothing.
     fd.close();
-    if (error == EAGAIN)
-        return changedMeanwhile();
-    if (error != 0)
-        return failure(systemError(error));
+    if (!put)
+        return put;
     // So that the new name outlives a crash as well; the file itself is safe.
     if (const Descriptor folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         folderFd.isOpen())
@@ -374,17 +375,15 @@ replaceFile(const std::string &path, const FileContents &original, std::string_v
     // Our shorter copy would cut what another program wrote since.
     if (!stillAsRead(path, file))
         return changedMeanwhile();
-    int error = writeAt(file.fd.get(), contents, 0);
-    if (error == 0 && ::ftruncate(file.fd.get(), off_t(contents.size())) != 0)
-        error = errno;
-    if (error == 0 && ::fsync(file.fd.get()) != 0)
-        error = errno;
-    if (error != 0 && writeAt(file.fd.get(), file.bytes, 0) == 0
+    Result<> written = writeAt(file.fd.get(), contents, 0);
+    if (written && ::ftruncate(file.fd.get(), off_t(contents.size())) != 0)
+        written = failure(lastSystemError());
+    if (written && ::fsync(file.fd.get()) != 0)
+        written = failure(lastSystemError());
+    if (!written && writeAt(file.fd.get(), file.bytes, 0)
         && ::ftruncate(file.fd.get(), off_t(file.bytes.size())) == 0)
         ::fsync(file.fd.get());
-    if (error != 0)
-        return failure(systemError(error));
-    return {};
+    return written;
 }
 
 // One reading, change and writing of the file; ChangedMeanwhile when another
@@ -401,14 +400,15 @@ replaceFile(const std::string &path, const FileContents &original, std::string_v
         return failure(errno == ENOENT || errno == ENOTDIR ? absent : lastSystemError());
     const std::string path(resolved.get());
 
-    FileContents file = readRegularFile(path.c_str());
-    if (file.error == ENOENT || (file.error == 0 && !file.regular))
-        return failure(absent);
+    Result<std::optional<FileContents>> read = readRegularFile(path.c_str());
     // Another program holds a lease on it and is changing it.
-    if (file.error == EWOULDBLOCK)
+    if (!read && read.error().code == EWOULDBLOCK)
         return changedMeanwhile();
-    if (file.error != 0)
-        return failure(systemError(file.error));
+    if (!read)
+        return failure(read.error());
+    if (!*read)
+        return failure(absent);
+    FileContents &file = **read;
     std::string contents = file.bytes;
     std::size_t removed = 0;
     for (const std::u16string_view key : keys) {
@@ -448,11 +448,12 @@ std::u16string settingsStorePath(std::u16string_view application, std::u16string
 std::u16string readSetting(std::u16string_view application, std::u16string_view section,
                            std::u16string_view key)
 {
-    const FileContents file = readRegularFile(storeFile(application).c_str());
-    if (file.error != 0 || !file.regular)
+    const Result<std::optional<FileContents>> file
+        = readRegularFile(storeFile(application).c_str());
+    if (!file || !*file)
         return {};
     const std::optional<std::string> value
-        = ini::findValue(file.bytes, toUtf8(section), toUtf8(key));
+        = ini::findValue((*file)->bytes, toUtf8(section), toUtf8(key));
     return value ? fromUtf8(*value) : std::u16string();
 }
 

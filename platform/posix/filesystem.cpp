@@ -1,5 +1,6 @@
 #include "platform/filesystem.h"
-#include "platform/posix.h"
+
+#include "platform/posix/descriptor.h"
 #include "platform/text.h"
 
 #include <cerrno>
@@ -72,12 +73,12 @@ using FolderResult = Result<std::optional<DataFolder>>;
 // A failure on the way to the data folder. Most mean that it is not there
 // for this user: missing, no folder, not searchable, a loop of links or a
 // name no folder can have; nothing can be present in it then.
-FolderResult notReached(int error)
+FolderResult notReached(SystemError error)
 {
-    if (error == ENOENT || error == ENOTDIR || error == EACCES || error == ELOOP
-        || error == ENAMETOOLONG)
+    if (error.code == ENOENT || error.code == ENOTDIR || error.code == EACCES || error.code == ELOOP
+        || error.code == ENAMETOOLONG)
         return std::optional<DataFolder>();
-    return failure(systemError(error));
+    return failure(error);
 }
 
 // Follows a link only when its owner could have put it there anyway: this
@@ -90,16 +91,16 @@ bool isTrustedLink(const struct stat &link, const struct stat &holder)
 }
 
 // The target of the link that fd (opened with O_PATH | O_NOFOLLOW) is.
-bool readLink(int fd, std::size_t sizeHint, std::string &target)
+Result<std::string> readLink(int fd, std::size_t sizeHint)
 {
-    target.resize(sizeHint + 1);
+    std::string target(sizeHint + 1, '\0');
     for (;;) {
         const ssize_t length = ::readlinkat(fd, "", target.data(), target.size());
         if (length < 0)
-            return false;
+            return failure(lastSystemError());
         if (std::size_t(length) < target.size()) {
             target.resize(std::size_t(length));
-            return true;
+            return target;
         }
         target.resize(target.size() * 2);
     }
@@ -209,10 +210,9 @@ FolderResult DataFolder::open(const std::u16string &path)
     };
     Descriptor current = openRoot(pending.front() == '/');
     if (!current.isOpen())
-        return notReached(errno);
+        return notReached(lastSystemError());
     int links = 0;
     std::string component;
-    std::string target;
     for (;;) {
         const std::size_t start = pending.find_first_not_of('/');
         if (start == std::string::npos)
@@ -227,7 +227,7 @@ FolderResult DataFolder::open(const std::u16string &path)
             ::openat(current.get(), component.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
         struct stat entry = {};
         if (!next.isOpen() || ::fstat(next.get(), &entry) != 0)
-            return notReached(errno);
+            return notReached(lastSystemError());
         if (S_ISDIR(entry.st_mode)) {
             current = std::move(next);
             continue;
@@ -242,21 +242,22 @@ FolderResult DataFolder::open(const std::u16string &path)
         if (++links > kMaxLinks)
             return absent;
         // Read through the descriptor that was judged, not by name again.
-        if (!readLink(next.get(), std::size_t(entry.st_size), target))
-            return notReached(errno);
-        if (target.empty())
+        const Result<std::string> target = readLink(next.get(), std::size_t(entry.st_size));
+        if (!target)
+            return notReached(target.error());
+        if (target->empty())
             return absent;
-        if (target.front() == '/') {
+        if (target->front() == '/') {
             current = openRoot(true);
             if (!current.isOpen())
                 return failure(lastSystemError());
         }
-        pending.insert(0, target);
+        pending.insert(0, *target);
     }
     // One that cannot be searched holds nothing this user could delete.
     struct stat folder = {};
     if (::fstatat(current.get(), ".", &folder, 0) != 0)
-        return notReached(errno);
+        return notReached(lastSystemError());
     return std::optional<DataFolder>(DataFolder(current.release()));
 }
 

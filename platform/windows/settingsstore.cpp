@@ -1,6 +1,6 @@
 #include "platform/settingsstore.h"
 
-#include "platform/systemerror_windows.h"
+#include "platform/windows/paths.h"
 
 namespace platform {
 namespace {

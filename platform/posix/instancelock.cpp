@@ -1,20 +1,19 @@
 #include "platform/instancelock.h"
-#include "platform/posix.h"
 
-#include <QSocketNotifier>
+#include "platform/posix/descriptor.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <expected>
 #include <fcntl.h>
 #include <list>
 #include <optional>
 #include <poll.h>
 #include <pwd.h>
+#include <sys/epoll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -25,6 +24,8 @@
 
 namespace platform {
 namespace {
+
+using Step = LockProblem::Step;
 
 constexpr char kProgram[] = "orveta-workdata-delete";
 constexpr char kLockName[] = "orveta-workdata-delete.lock";
@@ -38,41 +39,34 @@ constexpr std::size_t kMostPendingStarts = 4;
 // How long a later start waits for the running copy, all told.
 constexpr std::chrono::milliseconds kAnswerWait{1000};
 
-void tell(const std::string &text)
-{
-    std::fprintf(stderr, "%s: %s\n", kProgram, text.c_str());
-}
-
-std::string failed(const std::string &what, int error)
-{
-    return what + ": " + std::strerror(error);
-}
-
 // The folder that holds the lock file and the socket, opened so that the
 // names in it are reached without following the path again.
 struct Folder
 {
     std::string path;
     Descriptor fd;
-    std::string problem; // why there is no usable folder; empty when there is
 };
 
-Folder runtimeFolder(const char *path)
+using FolderResult = std::expected<Folder, LockProblem>;
+
+[[nodiscard]] std::unexpected<LockProblem> problem(Step step, std::string path, SystemError error)
 {
-    Folder folder{path, {}, {}};
-    if (path[0] != '/') {
-        folder.problem = "not an absolute path";
-        return folder;
-    }
-    folder.fd = Descriptor(::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return std::unexpected(LockProblem{step, std::move(path), error});
+}
+
+FolderResult runtimeFolder(const char *path)
+{
+    if (path[0] != '/')
+        return problem(Step::UseRuntimeFolder, path, {ErrorKind::NotAbsolute, 0});
+    Descriptor fd(::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     struct stat info = {};
-    if (!folder.fd.isOpen() || ::fstat(folder.fd.get(), &info) != 0)
-        folder.problem = std::strerror(errno);
-    else if (info.st_uid != ::geteuid())
-        folder.problem = "it belongs to another user";
-    else if ((info.st_mode & 0022) != 0)
-        folder.problem = "other users may write to it";
-    return folder;
+    if (!fd.isOpen() || ::fstat(fd.get(), &info) != 0)
+        return problem(Step::UseRuntimeFolder, path, lastSystemError());
+    if (info.st_uid != ::geteuid())
+        return problem(Step::UseRuntimeFolder, path, {ErrorKind::ForeignOwner, 0});
+    if ((info.st_mode & 0022) != 0)
+        return problem(Step::UseRuntimeFolder, path, {ErrorKind::OpenToOthers, 0});
+    return Folder{path, std::move(fd)};
 }
 
 // The user's home: HOME, else the password database's entry.
@@ -104,69 +98,53 @@ std::string baseFolder(const char *variable, const char *inHome)
 // user could make the folder first and so let every start run. It is made
 // and checked through its own descriptor: a real directory, ours, and closed
 // to others, its mode mended if need be.
-Folder privateFolder(const std::string &base)
+FolderResult privateFolder(const std::string &base)
 {
-    Folder folder{base + "/" + kProgram, {}, {}};
-    if (base.empty() || base[0] != '/') {
-        folder.problem = "no home folder";
-        return folder;
-    }
+    const std::string path = base + "/" + kProgram;
+    if (base.empty() || base[0] != '/')
+        return problem(Step::FindHome, {}, {ErrorKind::NotFound, 0});
     // The base directories are the user's own, made with mode 0700.
     std::size_t slash = 0;
     do {
         slash = base.find('/', slash + 1);
         const std::string made = base.substr(0, slash);
-        if (::mkdir(made.c_str(), 0700) != 0 && errno != EEXIST) {
-            folder.problem = failed("cannot create " + made, errno);
-            return folder;
-        }
+        if (::mkdir(made.c_str(), 0700) != 0 && errno != EEXIST)
+            return problem(Step::Create, made, lastSystemError());
     } while (slash != std::string::npos);
     const Descriptor parent(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!parent.isOpen()) {
-        folder.problem = failed("cannot open " + base, errno);
-        return folder;
-    }
-    if (::mkdirat(parent.get(), kProgram, 0700) != 0 && errno != EEXIST) {
-        folder.problem = failed("cannot create " + folder.path, errno);
-        return folder;
-    }
-    folder.fd = Descriptor(
+    if (!parent.isOpen())
+        return problem(Step::Open, base, lastSystemError());
+    if (::mkdirat(parent.get(), kProgram, 0700) != 0 && errno != EEXIST)
+        return problem(Step::Create, path, lastSystemError());
+    Descriptor fd(
         ::openat(parent.get(), kProgram, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat info = {};
-    if (!folder.fd.isOpen() || ::fstat(folder.fd.get(), &info) != 0)
-        folder.problem = failed(folder.path + " is not a usable folder", errno);
-    else if (info.st_uid != ::geteuid())
-        folder.problem = folder.path + " belongs to another user";
-    else if ((info.st_mode & 07777) != 0700 && ::fchmod(folder.fd.get(), 0700) != 0)
-        folder.problem = failed("cannot make " + folder.path + " private", errno);
-    return folder;
+    if (!fd.isOpen() || ::fstat(fd.get(), &info) != 0)
+        return problem(Step::Open, path, lastSystemError());
+    if (info.st_uid != ::geteuid())
+        return problem(Step::Open, path, {ErrorKind::ForeignOwner, 0});
+    if ((info.st_mode & 07777) != 0700 && ::fchmod(fd.get(), 0700) != 0)
+        return problem(Step::MakePrivate, path, lastSystemError());
+    return Folder{path, std::move(fd)};
 }
 
 // Two copies of one session see the same variables and folders, and so meet
-// in the same folder.
-Folder lockFolder()
+// in the same folder. Every folder passed over adds to problems.
+std::optional<Folder> lockFolder(std::vector<LockProblem> &problems)
 {
-    std::string problems;
-    const auto note = [&problems](const std::string &problem) {
-        problems += (problems.empty() ? "" : "; ") + problem;
-    };
-    if (const char *runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && runtime[0] != '\0') {
-        Folder folder = runtimeFolder(runtime);
-        if (folder.problem.empty())
-            return folder;
-        note("XDG_RUNTIME_DIR=" + folder.path + " cannot be used (" + folder.problem + ")");
+    std::vector<FolderResult> tried;
+    if (const char *runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && runtime[0] != '\0')
+        tried.push_back(runtimeFolder(runtime));
+    if (tried.empty() || !tried.back())
+        tried.push_back(privateFolder(baseFolder("XDG_STATE_HOME", "/.local/state")));
+    if (!tried.back())
+        tried.push_back(privateFolder(baseFolder("XDG_CACHE_HOME", "/.cache")));
+    for (FolderResult &folder : tried) {
+        if (folder)
+            return std::move(*folder);
+        problems.push_back(folder.error());
     }
-    for (const std::string &base :
-         {baseFolder("XDG_STATE_HOME", "/.local/state"), baseFolder("XDG_CACHE_HOME", "/.cache")}) {
-        Folder folder = privateFolder(base);
-        if (folder.problem.empty()) {
-            if (!problems.empty())
-                tell(problems + ": using " + folder.path);
-            return folder;
-        }
-        note(folder.problem);
-    }
-    return {{}, {}, problems};
+    return std::nullopt;
 }
 
 // The socket's address. Through the open folder it names the folder that was
@@ -220,21 +198,14 @@ bool waitFor(int fd, short events, std::chrono::steady_clock::time_point deadlin
     }
 }
 
-bool startAnyway(const std::string &why)
-{
-    tell("cannot check for a running copy (" + why + "): starting anyway");
-    return true;
-}
-
 } // namespace
 
 struct InstanceLock::State
 {
+    // A later start that has connected and is sending its line.
     struct PendingStart
     {
-        std::uint64_t id;
         Descriptor fd;
-        std::unique_ptr<QSocketNotifier> notifier;
         std::string received;
     };
 
@@ -249,7 +220,8 @@ struct InstanceLock::State
     void acceptStarts()
     {
         for (;;) {
-            Descriptor fd(::accept4(listener.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+            Descriptor fd(
+                ::accept4(listener.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
             if (!fd.isOpen()) {
                 if (errno == EINTR || errno == ECONNABORTED)
                     continue;
@@ -262,77 +234,53 @@ struct InstanceLock::State
                 || peer.uid != ::geteuid())
                 continue;
             if (pending.size() >= kMostPendingStarts)
-                drop(pending.front().id);
-            const std::uint64_t id = ++lastId;
-            const int socket = fd.get();
-            auto notifier = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Read);
-            QObject::connect(notifier.get(), &QSocketNotifier::activated,
-                             [this, id] { readFrom(id); });
-            pending.push_back({id, std::move(fd), std::move(notifier), {}});
-            readFrom(id); // the line has usually come with the connection
+                pending.pop_front();
+            epoll_event event{EPOLLIN, {.fd = fd.get()}};
+            if (::epoll_ctl(watched.get(), EPOLL_CTL_ADD, fd.get(), &event) == 0)
+                pending.push_back({std::move(fd), {}});
         }
     }
 
-    void readFrom(std::uint64_t id)
+    // The token of the start's request once its line is complete; nullopt
+    // while it is still on its way. done tells that the start can go.
+    std::optional<std::string> readFrom(PendingStart &start, bool &done)
     {
-        const auto start = find(id);
-        if (start == pending.end())
-            return;
         char buffer[512];
         for (;;) {
-            const ssize_t count = ::recv(start->fd.get(), buffer, sizeof buffer, 0);
+            const ssize_t count = ::recv(start.fd.get(), buffer, sizeof buffer, 0);
             if (count < 0 && errno == EINTR)
                 continue;
             if (count < 0 && errno == EAGAIN)
-                return; // the rest of the line is still on its way
+                return std::nullopt; // the rest of the line is still on its way
             if (count <= 0) {
-                drop(id); // gone before its line was complete
-                return;
+                done = true; // gone before its line was complete
+                return std::nullopt;
             }
-            start->received.append(buffer, std::size_t(count));
-            const std::size_t end = start->received.find('\n');
+            start.received.append(buffer, std::size_t(count));
+            const std::size_t end = start.received.find('\n');
             if (end == std::string::npos) {
-                if (start->received.size() > kLongestToken) {
-                    drop(id);
-                    return;
+                if (start.received.size() > kLongestToken) {
+                    done = true;
+                    return std::nullopt;
                 }
                 continue;
             }
-            const std::string token = start->received.substr(0, end);
             // Answered before the window is raised: the later start only
             // needs to know its request arrived.
-            [[maybe_unused]] const ssize_t sent = ::send(start->fd.get(), "ok\n", 3, MSG_NOSIGNAL);
-            drop(id);
-            if (raise)
-                raise(token);
-            return;
+            [[maybe_unused]] const ssize_t sent = ::send(start.fd.get(), "ok\n", 3, MSG_NOSIGNAL);
+            done = true;
+            return start.received.substr(0, end);
         }
     }
 
-    std::list<PendingStart>::iterator find(std::uint64_t id)
-    {
-        return std::find_if(pending.begin(), pending.end(),
-                            [id](const PendingStart &start) { return start.id == id; });
-    }
-
-    void drop(std::uint64_t id)
-    {
-        const auto start = find(id);
-        if (start == pending.end())
-            return;
-        // The notifier may be the very one whose signal is being handled.
-        start->notifier->setEnabled(false);
-        start->notifier.release()->deleteLater();
-        pending.erase(start);
-    }
-
+    std::vector<LockProblem> problems;
     Folder folder;
     Descriptor lock;
     Descriptor listener;
-    std::unique_ptr<QSocketNotifier> listenerNotifier;
+    // Readable whenever the listener or a pending start is: what the face
+    // watches.
+    Descriptor watched;
     std::list<PendingStart> pending;
-    std::uint64_t lastId = 0;
-    std::function<void(const std::string &)> raise;
 };
 
 InstanceLock::InstanceLock()
@@ -342,48 +290,60 @@ InstanceLock::InstanceLock()
 
 InstanceLock::~InstanceLock() = default;
 
-bool InstanceLock::tryAcquire()
+Result<bool> InstanceLock::tryAcquire()
 {
     if (state_->lock.isOpen())
         return true;
-    state_->folder = lockFolder();
-    const Folder &folder = state_->folder;
-    if (!folder.problem.empty())
-        return startAnyway(folder.problem);
+    state_->problems.clear();
+    std::optional<Folder> folder = lockFolder(state_->problems);
+    if (!folder)
+        return failure(state_->problems.back().error);
+    state_->folder = std::move(*folder);
 
-    const std::string path = folder.path + "/" + kLockName;
-    Descriptor fd(
-        ::openat(folder.fd.get(), kLockName, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    const std::string path = state_->folder.path + "/" + kLockName;
+    const auto refuse = [&](Step step, SystemError error) {
+        state_->problems.push_back({step, path, error});
+        return failure(error);
+    };
+    Descriptor fd(::openat(state_->folder.fd.get(), kLockName,
+                           O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
     struct stat info = {};
     if (!fd.isOpen() || ::fstat(fd.get(), &info) != 0)
-        return startAnyway(failed("cannot open " + path, errno));
+        return refuse(Step::Open, lastSystemError());
     if (!S_ISREG(info.st_mode))
-        return startAnyway(path + " is not a regular file");
+        return refuse(Step::Open, {ErrorKind::NotRegularFile, 0});
     // Whoever else owns the file could hold its lock for ever.
     if (info.st_uid != ::geteuid())
-        return startAnyway(path + " belongs to another user");
+        return refuse(Step::Open, {ErrorKind::ForeignOwner, 0});
     // The kernel gives a flock back when its holder ends, however it ends:
     // only a live copy can block. The file's contents do not matter.
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
         if (errno == EWOULDBLOCK)
             return false;
-        return startAnyway(failed("cannot lock " + path, errno));
+        return refuse(Step::Lock, lastSystemError());
     }
     state_->lock = std::move(fd);
     return true;
 }
 
-void InstanceLock::askRunningCopyToRaise()
+const std::vector<LockProblem> &InstanceLock::problems() const
+{
+    return state_->problems;
+}
+
+std::string InstanceLock::folder() const
+{
+    return state_->folder.path;
+}
+
+Result<> InstanceLock::askRunningCopyToRaise()
 {
     if (!state_->folder.fd.isOpen() || state_->lock.isOpen())
-        return;
+        return {};
     const std::optional<sockaddr_un> address = socketAddress(state_->folder);
     if (!address)
-        return;
+        return failure({ErrorKind::NameTooLong, 0});
     const auto deadline = std::chrono::steady_clock::now() + kAnswerWait;
-    const auto giveUp = [](const std::string &why) {
-        tell("cannot ask the running copy to come to the front (" + why + ")");
-    };
 
     // A full backlog answers EAGAIN at once instead of making us wait, and a
     // copy that has only just started may not be listening yet: try again.
@@ -391,15 +351,16 @@ void InstanceLock::askRunningCopyToRaise()
     for (;;) {
         fd = Descriptor(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
         if (!fd.isOpen())
-            return giveUp(std::strerror(errno));
+            return failure(lastSystemError());
         if (::connect(fd.get(), reinterpret_cast<const sockaddr *>(&*address), sizeof *address)
             == 0)
             break;
-        const int error = errno;
-        if (error != EAGAIN && error != EINTR && error != ENOENT && error != ECONNREFUSED)
-            return giveUp(std::strerror(error));
+        const SystemError error = lastSystemError();
+        if (error.code != EAGAIN && error.code != EINTR && error.code != ENOENT
+            && error.code != ECONNREFUSED)
+            return failure(error);
         if (millisecondsLeft(deadline) == 0)
-            return giveUp(std::strerror(error));
+            return failure(error);
         ::usleep(20000);
     }
 
@@ -408,31 +369,32 @@ void InstanceLock::askRunningCopyToRaise()
     while (written < line.size()) {
         const ssize_t count
             = ::send(fd.get(), line.data() + written, line.size() - written, MSG_NOSIGNAL);
-        const int error = errno;
+        const SystemError error = lastSystemError();
         if (count >= 0)
             written += std::size_t(count);
-        else if (error != EAGAIN && error != EINTR)
-            return giveUp(std::strerror(error));
-        else if (error == EAGAIN && !waitFor(fd.get(), POLLOUT, deadline))
-            return giveUp("no answer");
+        else if (error.code != EAGAIN && error.code != EINTR)
+            return failure(error);
+        else if (error.code == EAGAIN && !waitFor(fd.get(), POLLOUT, deadline))
+            return failure({ErrorKind::NoAnswer, 0});
     }
     // The answer only tells that the request arrived; a copy that is busy
     // raises its window later all the same.
     char answer[8];
     if (!waitFor(fd.get(), POLLIN, deadline) || ::recv(fd.get(), answer, sizeof answer, 0) <= 0)
-        giveUp("no answer");
+        return failure({ErrorKind::NoAnswer, 0});
+    return {};
 }
 
-void InstanceLock::listenForRaiseRequests(
-    std::function<void(const std::string &activationToken)> raise)
+Result<std::optional<int>> InstanceLock::listenForRaiseRequests()
 {
     // Only the holder of the lock may replace the socket a dead copy left.
-    if (!state_->lock.isOpen() || state_->listener.isOpen())
-        return;
-    state_->raise = std::move(raise);
+    if (!state_->lock.isOpen())
+        return std::nullopt;
+    if (state_->watched.isOpen())
+        return state_->watched.get();
     const std::optional<sockaddr_un> address = socketAddress(state_->folder);
     if (!address)
-        return tell("cannot listen for later starts (the folder's path is too long)");
+        return failure({ErrorKind::NameTooLong, 0});
     const int folder = state_->folder.fd.get();
 
     ::unlinkat(folder, kSocketName, 0);
@@ -440,13 +402,29 @@ void InstanceLock::listenForRaiseRequests(
     if (!fd.isOpen()
         || ::bind(fd.get(), reinterpret_cast<const sockaddr *>(&*address), sizeof *address) != 0
         || ::fchmodat(folder, kSocketName, 0600, 0) != 0 || ::listen(fd.get(), 8) != 0)
-        return tell(failed("cannot listen for later starts", errno));
-
+        return failure(lastSystemError());
+    Descriptor watched(::epoll_create1(EPOLL_CLOEXEC));
+    epoll_event event{EPOLLIN, {.fd = fd.get()}};
+    if (!watched.isOpen() || ::epoll_ctl(watched.get(), EPOLL_CTL_ADD, fd.get(), &event) != 0)
+        return failure(lastSystemError());
     state_->listener = std::move(fd);
-    state_->listenerNotifier
-        = std::make_unique<QSocketNotifier>(state_->listener.get(), QSocketNotifier::Read);
-    QObject::connect(state_->listenerNotifier.get(), &QSocketNotifier::activated,
-                     [state = state_.get()] { state->acceptStarts(); });
+    state_->watched = std::move(watched);
+    return state_->watched.get();
+}
+
+std::vector<std::string> InstanceLock::takeRaiseRequests()
+{
+    std::vector<std::string> tokens;
+    if (!state_->listener.isOpen())
+        return tokens;
+    state_->acceptStarts(); // the line has usually come with the connection
+    for (auto start = state_->pending.begin(); start != state_->pending.end();) {
+        bool done = false;
+        if (std::optional<std::string> token = state_->readFrom(*start, done))
+            tokens.push_back(std::move(*token));
+        start = done ? state_->pending.erase(start) : std::next(start);
+    }
+    return tokens;
 }
 
 } // namespace platform

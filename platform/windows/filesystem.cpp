@@ -1,5 +1,6 @@
 #include "platform/filesystem.h"
-#include "platform/systemerror_windows.h"
+
+#include "platform/windows/paths.h"
 
 #include <utility>
 // winternl.h builds on windows.h

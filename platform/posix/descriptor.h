@@ -1,8 +1,8 @@
 #pragma once
 
-// Small pieces that the POSIX implementations of the platform layer share.
+// A file descriptor, as the POSIX implementations of the platform layer
+// hold them.
 
-#include <cerrno>
 #include <unistd.h>
 #include <utility>
 
@@ -34,12 +34,12 @@ public:
     // Hands the descriptor over to a new owner.
     [[nodiscard]] int release() { return std::exchange(fd_, -1); }
 
-    // errno of the close, which is where some file systems report a failed
-    // write.
-    int close()
+    // Whatever the close reports comes after the data was synced or was
+    // only read: nothing to act on.
+    void close()
     {
-        const int fd = std::exchange(fd_, -1);
-        return fd >= 0 && ::close(fd) != 0 ? errno : 0;
+        if (const int fd = std::exchange(fd_, -1); fd >= 0)
+            ::close(fd);
     }
 
 private:

@@ -1,10 +1,6 @@
 #include "platform/instancelock.h"
 
-#include "platform/result.h"
-#include "platform/systemerror_windows.h"
-#include "platform/text.h"
-
-#include <cstdio>
+#include "platform/windows/paths.h"
 
 namespace platform {
 namespace {
@@ -18,6 +14,7 @@ constexpr wchar_t kMutexName[] = L"Local\\orveta-workdata-delete";
 struct InstanceLock::State
 {
     HANDLE mutex = nullptr;
+    std::vector<LockProblem> problems;
 };
 
 InstanceLock::InstanceLock()
@@ -31,18 +28,18 @@ InstanceLock::~InstanceLock()
         ::CloseHandle(state_->mutex);
 }
 
-bool InstanceLock::tryAcquire()
+Result<bool> InstanceLock::tryAcquire()
 {
     if (state_->mutex)
         return true;
+    state_->problems.clear();
     const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, kMutexName);
-    const DWORD error = ::GetLastError();
+    const SystemError error = lastSystemError();
     if (!mutex) {
-        std::fprintf(stderr, "orveta-workdata-delete: cannot check for a running copy: %s\n",
-                     toUtf8(systemMessage(systemError(int(error)))).c_str());
-        return true;
+        state_->problems.push_back({LockProblem::Step::Lock, {}, error});
+        return failure(error);
     }
-    if (error == ERROR_ALREADY_EXISTS) {
+    if (error.code == ERROR_ALREADY_EXISTS) {
         // Our handle alone would keep the mutex alive after the running copy ends.
         ::CloseHandle(mutex);
         return false;
@@ -51,13 +48,23 @@ bool InstanceLock::tryAcquire()
     return true;
 }
 
-void InstanceLock::askRunningCopyToRaise()
+const std::vector<LockProblem> &InstanceLock::problems() const
+{
+    return state_->problems;
+}
+
+std::string InstanceLock::folder() const
+{
+    return {}; // the mutex lives in the session, in no folder
+}
+
+Result<> InstanceLock::askRunningCopyToRaise()
 {
     // The running copy's window is raised from here: a program that was just
     // started by the user may take the foreground, the running one may not.
     const HWND window = ::FindWindowW(wide(kMainWindowClassName), nullptr);
     if (!window)
-        return;
+        return {};
     // While a question is open the window is disabled and the keys belong to
     // the box: that comes to the front, and its own activation gives the
     // focus back to its button. It is asked for before a minimised window
@@ -66,11 +73,17 @@ void InstanceLock::askRunningCopyToRaise()
     if (::IsIconic(window))
         ::ShowWindow(window, SW_RESTORE);
     ::SetForegroundWindow(popup);
+    return {};
 }
 
-void InstanceLock::listenForRaiseRequests(std::function<void(const std::string &)>)
+Result<std::optional<int>> InstanceLock::listenForRaiseRequests()
 {
-    // Nothing to hear: a later copy raises the window itself.
+    return std::nullopt; // a later copy raises the window itself
+}
+
+std::vector<std::string> InstanceLock::takeRaiseRequests()
+{
+    return {};
 }
 
 } // namespace platform
