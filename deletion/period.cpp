@@ -1,7 +1,5 @@
 #include "deletion/period.h"
 
-#include "platform/filesystem.h"
-
 #include <cassert>
 #include <charconv>
 
@@ -72,12 +70,6 @@ std::u16string dataFileName(int candidate)
     appendDigits(name, candidate, 1);
     name.append(u"orveta.mdb");
     return name;
-}
-
-std::u16string dataFilePath(std::u16string_view installPath, int candidate)
-{
-    return std::u16string(installPath) + platform::kPathSeparator + u"data"
-           + platform::kPathSeparator + dataFileName(candidate);
 }
 
 } // namespace deletion

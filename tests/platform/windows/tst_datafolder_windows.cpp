@@ -5,7 +5,7 @@
 #include "platform/filesystem.h"
 #include "platform/windows/paths.h"
 #include "tests/support/u16text.h"
-#include "tests/win32/support.h"
+#include "tests/support/windows.h"
 
 #include <doctest/doctest.h>
 #include <optional>

@@ -1,6 +1,9 @@
+// The Qt face's window: its controls as the window table lays them out, its
+// menu, the keyboard, and what it shows at start.
+
 #include "platform/text.h"
 #include "shell/qt/mainwindow.h"
-#include "testsupport.h"
+#include "tests/shell/qt/testsupport.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -14,7 +17,7 @@
 
 namespace {
 
-struct Control
+struct Placed
 {
     QString container;
     QRect geometry; // an empty size: a label sizing itself to its text
@@ -32,9 +35,9 @@ class MainWindowTest final : public QObject
 
 private:
     template<typename T = QWidget>
-    T *child(const QString &name) const
+    T *child(Control control) const
     {
-        return window_->findChild<T *>(name);
+        return controlOf<T>(*window_, control);
     }
 
     bool showWindow()
@@ -58,45 +61,50 @@ private slots:
 
     void shouldLayOutControls_data()
     {
-        QTest::addColumn<Control>("control"); // the row's name is the control's
+        QTest::addColumn<Control>("control");
+        QTest::addColumn<Placed>("placed");
         const QString client = u"client"_s;
+        const QString range = controlName(Control::RangeFrame);
         const QColor blue(0, 0, 255);
         const QColor red(255, 0, 0);
-        QTest::newRow("Frame3") << Control{client, {-8, 0, 3690, 2}};
-        QTest::newRow("Label2_0") << Control{
-            client, {16, 16, 0, 0}, u"「ORVETA」勤務データの削除"_s, blue, 9.75, true};
-        QTest::newRow("Label5") << Control{
-            client, {248, 16, 0, 0}, u"削除データ数 ： 0"_s, red, 9.75, true};
-        QTest::newRow("Frame1") << Control{client, {32, 48, 345, 89}, u"削除する月の範囲"_s};
-        QTest::newRow("Label4_0") << Control{u"Frame1"_s, {32, 24, 0, 0}, u"開 始"_s};
-        QTest::newRow("Combo1") << Control{u"Frame1"_s, {80, 24, 217, 20}};
-        QTest::newRow("Label4_1") << Control{u"Frame1"_s, {32, 56, 0, 0}, u"終 了"_s};
-        QTest::newRow("Combo2") << Control{u"Frame1"_s, {80, 56, 217, 20}};
-        QTest::newRow("Command1") << Control{client, {64, 152, 105, 41}, u"OK"_s};
-        QTest::newRow("Command2") << Control{client, {240, 152, 105, 41}, u"キャンセル"_s};
-        QTest::newRow("Frame2") << Control{client, {16, 208, 385, 57}, u"ﾌｫﾙﾀﾞ名"_s};
-        QTest::newRow("Label1") << Control{u"Frame2"_s, {8, 24, 0, 0}, {}, blue};
-        QTest::newRow("Label2_1") << Control{
-            client,
-            {24, 280, 0, 0},
-            u"ご注意 勤務データを削除する前にバックアップをおすすめします。"_s,
-            red};
-        QTest::newRow("Label4_2") << Control{client, {272, 304, 0, 0}, u"㈱ソルカナ"_s};
+        const auto row = [](Control control, const Placed &placed) {
+            QTest::newRow(qPrintable(controlName(control))) << control << placed;
+        };
+        row(Control::TopLine, {client, {-8, 0, 3690, 2}});
+        row(Control::Heading,
+            {client, {16, 16, 0, 0}, u"「ORVETA」勤務データの削除"_s, blue, 9.75, true});
+        row(Control::DeletedCount,
+            {client, {248, 16, 0, 0}, u"削除データ数 ： 0"_s, red, 9.75, true});
+        row(Control::RangeFrame, {client, {32, 48, 345, 89}, u"削除する月の範囲"_s});
+        row(Control::StartLabel, {range, {32, 24, 0, 0}, u"開 始"_s});
+        row(Control::StartList, {range, {80, 24, 217, 20}});
+        row(Control::EndLabel, {range, {32, 56, 0, 0}, u"終 了"_s});
+        row(Control::EndList, {range, {80, 56, 217, 20}});
+        row(Control::OkButton, {client, {64, 152, 105, 41}, u"OK"_s});
+        row(Control::CancelButton, {client, {240, 152, 105, 41}, u"キャンセル"_s});
+        row(Control::FolderFrame, {client, {16, 208, 385, 57}, u"ﾌｫﾙﾀﾞ名"_s});
+        row(Control::FolderLabel, {controlName(Control::FolderFrame), {8, 24, 0, 0}, {}, blue});
+        row(Control::Caution, {client,
+                               {24, 280, 0, 0},
+                               u"ご注意 勤務データを削除する前にバックアップをおすすめします。"_s,
+                               red});
+        row(Control::Maker, {client, {272, 304, 0, 0}, u"㈱ソルカナ"_s});
     }
     void shouldLayOutControls()
     {
         QFETCH(Control, control);
+        QFETCH(Placed, placed);
         QVERIFY(showWindow());
-        QWidget *widget = child(QString::fromLatin1(QTest::currentDataTag()));
+        QWidget *widget = child(control);
         QVERIFY(widget);
-        QCOMPARE(widget->parentWidget()->objectName(), control.container);
-        QCOMPARE(widget->pos(), control.geometry.topLeft());
+        QCOMPARE(widget->parentWidget()->objectName(), placed.container);
+        QCOMPARE(widget->pos(), placed.geometry.topLeft());
         if (qobject_cast<QLabel *>(widget))
             QCOMPARE(widget->width(), widget->sizeHint().width());
         else
-            QCOMPARE(widget->size(), control.geometry.size());
+            QCOMPARE(widget->size(), placed.geometry.size());
         QCOMPARE(widget->property(widget->inherits("QGroupBox") ? "title" : "text").toString(),
-                 control.caption);
+                 placed.caption);
 
         const QFontInfo font(widget->font());
         QVERIFY2(
@@ -104,10 +112,10 @@ private slots:
                     .contains(font.family())
                 || QFontDatabase::writingSystems(font.family()).contains(QFontDatabase::Japanese),
             qPrintable(font.family()));
-        QCOMPARE(font.pointSizeF(), control.pointSize);
-        QCOMPARE(widget->font().weight(), control.bold ? QFont::Bold : QFont::Normal);
-        QVERIFY(!control.colour.isValid()
-                || widget->palette().color(QPalette::WindowText) == control.colour);
+        QCOMPARE(font.pointSizeF(), placed.pointSize);
+        QCOMPARE(widget->font().weight(), placed.bold ? QFont::Bold : QFont::Normal);
+        QVERIFY(!placed.colour.isValid()
+                || widget->palette().color(QPalette::WindowText) == placed.colour);
     }
 
     void shouldKeepWindowFixed()
@@ -144,9 +152,9 @@ private slots:
         QFETCH(QString, preset);
         window_.reset();
         window_.emplace(platform::CalendarDate{today.year(), today.month(), today.day()});
-        for (const QString &name : {u"Combo1"_s, u"Combo2"_s}) {
-            const auto *list = child<QComboBox>(name);
-            QVERIFY2(list && !list->isEditable(), qPrintable(name));
+        for (const Control control : {Control::StartList, Control::EndList}) {
+            const auto *list = child<QComboBox>(control);
+            QVERIFY2(list && !list->isEditable(), qPrintable(controlName(control)));
             QCOMPARE(list->count(), 348);
             for (int i = 0; i < list->count(); ++i)
                 QCOMPARE(list->itemText(i),
@@ -157,7 +165,7 @@ private slots:
 
     void shouldPresetToTodayByDefault()
     {
-        const auto *list = child<QComboBox>(u"Combo1"_s);
+        const auto *list = child<QComboBox>(Control::StartList);
         const QDate today = QDate::currentDate();
         if (today.year() >= 2002 && today.year() <= 2030)
             QCOMPARE(list->currentText(), today.toString(u"yyyy年MM月度"_s));
@@ -165,7 +173,7 @@ private slots:
 
     void shouldBuildFileMenu()
     {
-        const auto *menu = child<QMenu>(u"f000"_s);
+        const auto *menu = window_->findChild<QMenu *>(u"f000"_s);
         QVERIFY(menu);
         QCOMPARE(menu->title(), u"ﾌｧｲﾙ(&F)"_s);
         QCOMPARE(window_->menuBar()->actions(), QList<QAction *>{menu->menuAction()});
@@ -183,35 +191,37 @@ private slots:
     void shouldCycleFocusInTabOrder()
     {
         QVERIFY(showWindow());
-        QCOMPARE(QApplication::focusWidget(), child(u"Command2"_s));
-        for (const QString &name : {u"Combo1"_s, u"Combo2"_s, u"Command1"_s, u"Command2"_s}) {
+        QCOMPARE(QApplication::focusWidget(), child(Control::CancelButton));
+        for (const Control control :
+             {Control::StartList, Control::EndList, Control::OkButton, Control::CancelButton}) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget()->objectName(), name);
+            QCOMPARE(QApplication::focusWidget(), child(control));
         }
-        for (const QString &name : {u"Command1"_s, u"Combo2"_s, u"Combo1"_s, u"Command2"_s}) {
+        for (const Control control :
+             {Control::OkButton, Control::EndList, Control::StartList, Control::CancelButton}) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
-            QCOMPARE(QApplication::focusWidget()->objectName(), name);
+            QCOMPARE(QApplication::focusWidget(), child(control));
         }
     }
 
     void shouldPressFocusedButtonOnly_data()
     {
         QTest::addColumn<Qt::Key>("key");
-        QTest::addColumn<QString>("focus");
+        QTest::addColumn<Control>("focus");
         QTest::addColumn<int>("okClicks");
-        QTest::newRow("Space") << Qt::Key_Space << u"Command1"_s << 1;
-        QTest::newRow("Return") << Qt::Key_Return << u"Command1"_s << 1;
-        QTest::newRow("Enter") << Qt::Key_Enter << u"Command1"_s << 1;
-        QTest::newRow("Escape") << Qt::Key_Escape << u"Command2"_s << 0;
+        QTest::newRow("Space") << Qt::Key_Space << Control::OkButton << 1;
+        QTest::newRow("Return") << Qt::Key_Return << Control::OkButton << 1;
+        QTest::newRow("Enter") << Qt::Key_Enter << Control::OkButton << 1;
+        QTest::newRow("Escape") << Qt::Key_Escape << Control::CancelButton << 0;
     }
     void shouldPressFocusedButtonOnly()
     {
         QFETCH(Qt::Key, key);
-        QFETCH(QString, focus);
+        QFETCH(Control, focus);
         QFETCH(int, okClicks);
         QVERIFY(showWindow());
-        QSignalSpy okClicked(child<QPushButton>(u"Command1"_s), &QPushButton::clicked);
-        QSignalSpy cancelClicked(child<QPushButton>(u"Command2"_s), &QPushButton::clicked);
+        QSignalSpy okClicked(child<QPushButton>(Control::OkButton), &QPushButton::clicked);
+        QSignalSpy cancelClicked(child<QPushButton>(Control::CancelButton), &QPushButton::clicked);
         child(focus)->setFocus();
         const BoxAnswerer answerer; // with nothing installed OK answers with a notice
         QTest::keyClick(child(focus), key);
@@ -226,7 +236,8 @@ private slots:
         QTest::addColumn<QString>("folder");
         QTest::newRow("installed")
             << QByteArray("[Orveta]\nKey_Path=/home/user/orveta\n") << u"/home/user/orveta/data"_s;
-        QTest::newRow("three characters") << QByteArray("[Orveta]\nKey_Path=/ab\n") << u"/ab/data"_s;
+        QTest::newRow("three characters")
+            << QByteArray("[Orveta]\nKey_Path=/ab\n") << u"/ab/data"_s;
         // A folder that depends on where the tool was started is no folder.
         QTest::newRow("relative") << QByteArray("[Orveta]\nKey_Path=orveta\n") << QString();
         QTest::newRow("windows drive") << QByteArray("[Orveta]\nKey_Path=C:\\\n") << QString();
@@ -248,7 +259,7 @@ private slots:
         QFETCH(QByteArray, ini);
         QFETCH(QString, folder);
         QVERIFY(ini.isNull() || writeFile(config_->iniPath(), ini));
-        const auto *label = child<QLabel>(u"Label1"_s);
+        const auto *label = child<QLabel>(Control::FolderLabel);
         QVERIFY(label && label->text().isEmpty());
         QVERIFY(showWindow());
         QCOMPARE(label->text(), folder);

@@ -1,10 +1,12 @@
-// The deletion run in a shared ORVETA folder, where other users may plant
-// symbolic links: it follows a link only when its owner could have put it
-// there anyway, and otherwise deletes nothing and names the folder.
+// The deletion run on Linux: data files that other programs hold, that
+// bind root too, whose names differ only in case, and a shared ORVETA
+// folder where other users may plant symbolic links.
 
 #include "deletion/deletionrun.h"
 #include "platform/text.h"
-#include "tests/deletion/recordingwindow.h"
+#include "tests/deletion/runs.h"
+#include "tests/support/posixfiles.h"
+#include "tests/support/recordingwindow.h"
 #include "tests/support/scratchfolder.h"
 #include "tests/support/skip.h"
 #include "tests/support/u16text.h"
@@ -14,10 +16,7 @@
 #include <doctest/doctest.h>
 #include <string>
 
-using testsupport::entryExists;
-using testsupport::makeFile;
-using testsupport::makeFolder;
-using testsupport::makeLink;
+using namespace testsupport;
 
 namespace {
 
@@ -42,12 +41,12 @@ struct RunOutcome
 std::optional<RunOutcome> runAs(uid_t user, const std::string &install)
 {
     const std::optional<std::string> reported = runAsUser(user, [&] {
-        testsupport::RecordingWindow window(200404, 200406);
+        DeletionWindowStandIn window(200404, 200406);
         std::int16_t count = 0;
         deletion::runDeletion(window, platform::fromUtf8(install), count);
         std::u16string shown;
         for (std::size_t i = 2; i < window.messages.size(); ++i)
-            shown += window.messages[i] + u'\n';
+            shown += window.messages[i].text + u'\n';
         return std::to_string(count) + '\n' + platform::toUtf8(shown);
     });
     if (!reported)
@@ -71,6 +70,101 @@ struct LinkRow
 };
 
 } // namespace
+
+// The data file at 200406's place is held open under a lock of another
+// program, is no regular file, or cannot be deleted even by root; the run
+// leaves it, and stops at a file that cannot be deleted.
+TEST_CASE("data files that cannot go stay, and the run says why where it stops")
+{
+    const auto blocked
+        = [](const std::filesystem::path &data) { return data / "200406orveta.mdb"; };
+    std::optional<LockHolder> lock;
+    std::optional<AttributeGuard> immutable;
+    const auto message = [](const std::filesystem::path &data, std::u16string_view reason) {
+        return deletionFailure(platform::fromUtf8((data / "200406orveta.mdb").string()) + u" : "
+                               + std::u16string(reason));
+    };
+    const DeletionRow rows[] = {
+        {"fifo",
+         200405,
+         200407,
+         dataFiles({200405, 200407}),
+         dataFiles({200406}),
+         0,
+         2,
+         kConfirmed,
+         {},
+         [&](const std::filesystem::path &data) {
+             return ::mkfifo(blocked(data).c_str(), 0644) == 0;
+         }},
+        {"locked by another program",
+         200405,
+         200407,
+         dataFiles({200405, 200407}),
+         dataFiles({200406}),
+         0,
+         2,
+         kConfirmed,
+         {},
+         [&](const std::filesystem::path &data) {
+             return writeFile(blocked(data))
+                    && lock.emplace(blocked(data), LockApi::Flock, F_WRLCK).isHeld();
+         }},
+    };
+    for (const DeletionRow &row : rows)
+        checkDeletionRow(row);
+    lock.reset();
+
+    // The failure names the file; its folder is the row's own.
+    const struct
+    {
+        const char *name;
+        std::function<bool(const std::filesystem::path &)> make;
+        std::u16string_view reason;
+    } stoppers[] = {
+        {"immutable file",
+         [&](const std::filesystem::path &data) {
+             return writeFile(blocked(data))
+                    && immutable.emplace(blocked(data), FS_IMMUTABLE_FL).isSet();
+         },
+         u"アクセスが拒否されました。"},
+        // Read-only as rm judges it, for root too.
+        {"read-only file",
+         [&](const std::filesystem::path &data) {
+             return writeFile(blocked(data)) && ::chmod(blocked(data).c_str(), 0444) == 0;
+         },
+         u"読み取り専用のファイルです。"},
+    };
+    for (const auto &stopper : stoppers) {
+        CAPTURE(stopper.name);
+        const ScratchFolder install;
+        REQUIRE(install.isValid());
+        const std::filesystem::path data = install / "data";
+        REQUIRE(std::filesystem::create_directory(data));
+        for (const std::string &name : dataFiles({200404, 200405, 200407}))
+            REQUIRE(writeFile(data / name));
+        if (!stopper.make(data)) {
+            recordSkip("this file system or user cannot set the immutable attribute");
+            continue;
+        }
+        DeletionWindowStandIn window(200404, 200407);
+        std::int16_t count = 0;
+        deletion::runDeletion(window, install.path().u16string(), count);
+        immutable.reset();
+        CHECK(folderEntries(data) == dataFiles({200406, 200407}));
+        CHECK(count == 2);
+        CHECK(window.messages == kConfirmed + message(data, stopper.reason));
+        CHECK(window.captions == std::vector<std::u16string>{u"削除データ数 ： 2"});
+    }
+}
+
+// Names are told apart by case on Linux: only the data file's own goes.
+TEST_CASE("names that differ from a data file's only in case stay")
+{
+    const std::vector<std::string> lookalikes{"200406ORVETA.MDB", "200406Orveta.mdb"};
+    checkDeletionRow({"case", 200406, 200406, lookalikes + dataFiles({200406}),
+                      lookalikes + dataFiles({}), 0, 1, kConfirmed});
+}
 
 // A group-writable ORVETA folder in which another member has replaced data,
 // or something on the way to it, with a link to the user's private folder,

@@ -3,14 +3,14 @@
 # here: xpm-to-ico (host), byte for byte and on bad XPMs, and msi-strings.exe
 # (under Wine) on a small MSI built by wixl, with good and bad text files.
 #
-#     tests/win32/check-packaging-tools.sh [WINEPREFIX]
+#     tests/packaging/windows/check-packaging-tools.sh [WINEPREFIX]
 #
 # The Wine prefix defaults to build-windows/wine-package, the one that
 # scripts/package-windows runs msi-strings.exe in; it is made when missing.
 # Needs c++, x86_64-w64-mingw32-g++-posix, wine, wixl and msitools. Stops at the
 # first failed check and exits non-zero.
 set -euo pipefail
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../../.."
 root=$PWD
 prefix=$(realpath -m "${1:-build-windows/wine-package}")
 
@@ -28,8 +28,12 @@ done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+# Warnings stop the build only where asked, as in ./test.
+warnings=(-Wall -Wextra -Wpedantic)
+[ "${WARNINGS_AS_ERRORS:-OFF}" = ON ] && warnings+=(-Werror)
+
 echo "== xpm-to-ico"
-c++ -std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror -o "$work/xpm-to-ico" \
+c++ -std=c++20 -O2 "${warnings[@]}" -o "$work/xpm-to-ico" \
     shell/win32/xpm-to-ico.cpp || fail "building xpm-to-ico"
 
 # Three by two pixels, two characters a pixel: red, clear, blue / clear, blue, red.
@@ -89,7 +93,7 @@ bad "no values" "bad XPM values" '"x y",' '"a"'
 ok "it refuses short rows, undefined colours, colour names, missing rows, bad values and missing files"
 
 echo "== msi-strings.exe"
-x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror -DUNICODE -D_UNICODE \
+x86_64-w64-mingw32-g++-posix -std=c++20 -O2 "${warnings[@]}" -DUNICODE -D_UNICODE \
     -municode -static -o "$work/msi-strings.exe" packaging/windows/msi-strings.cpp -lmsi \
     || fail "building msi-strings.exe"
 cat >"$work/small.wxs" <<'EOF'

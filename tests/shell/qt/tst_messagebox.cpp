@@ -1,6 +1,6 @@
 #include "shell/qt/application.h"
 #include "shell/qt/messagebox.h"
-#include "testsupport.h"
+#include "tests/shell/qt/testsupport.h"
 
 #include <QFontDatabase>
 #include <QLabel>

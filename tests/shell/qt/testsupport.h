@@ -1,38 +1,34 @@
 #pragma once
 
-// What several test programs need: files, settings and processes of their
-// own, a stand-in for the main window and an answer for real message boxes.
+// What the Qt face's test programs share: the window's controls and menu
+// items found by their names in the window table, files and settings of the
+// tests' own, an answer for real message boxes, and the real program
+// started on its own folders.
 
-#include "deletion/deletionrun.h"
-#include "filesupport.h"
 #include "shell/message.h"
-#include "settings/settingsclearing.h"
+#include "shell/windowdefinition.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
-#include <QFontInfo>
 #include <QDir>
 #include <QFile>
+#include <QFontInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWidget>
 
-#include <fcntl.h>
-#include <functional>
-#include <linux/fs.h>
 #include <memory>
 #include <optional>
-#include <sys/file.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
+using shell::Command;
+using shell::Control;
 using shell::Message;
 using shell::MessageAnswer;
 using shell::MessageButtons;
@@ -66,37 +62,71 @@ inline char *toString(const std::u16string &text)
 }
 } // namespace QTest
 
-// The permission bits of a file, or ~0 when there is none.
-[[nodiscard]] inline mode_t fileMode(const QString &path)
+// The object name the window gives the control: its name in the window
+// table.
+inline QString controlName(Control control)
 {
-    struct stat info = {};
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : ~0u;
+    const std::string_view name = shell::definitionOf(control).name;
+    return QString::fromLatin1(name.data(), qsizetype(name.size()));
 }
 
-// Stands in for the main window of a command (deletion::DeletionWindow or
-// settings::ClearingWindow): answers every message from a script, OK once it
-// runs out, and keeps everything it was shown.
-template<typename Window>
-class RecordingWindow : public Window
+// The window's widget of that control.
+template<typename Widget = QWidget>
+Widget *controlOf(const QObject &window, Control control)
+{
+    return window.findChild<Widget *>(controlName(control));
+}
+
+// The window's menu item that runs the command.
+inline QAction *menuItemFor(const QObject &window, Command command)
+{
+    for (const shell::MenuItemDefinition &item : shell::kMenuItems)
+        if (item.command == command)
+            return window.findChild<QAction *>(
+                QString::fromLatin1(item.name.data(), qsizetype(item.name.size())));
+    return nullptr;
+}
+
+[[nodiscard]] inline bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+[[nodiscard]] inline QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Everything a folder holds, hidden entries included, by name.
+[[nodiscard]] inline QStringList folderEntries(const QString &path)
+{
+    return QDir(path).entryList(
+        QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// A configuration folder of its own, named by XDG_CONFIG_HOME while it
+// lives, so that no test reads or changes the user's real KORVEL.ini.
+class TemporaryConfig final
 {
 public:
-    explicit RecordingWindow(QList<MessageAnswer> script = {})
-        : answers(std::move(script))
+    TemporaryConfig()
+        : old_(qEnvironmentVariableIsSet("XDG_CONFIG_HOME")
+                   ? std::optional(qgetenv("XDG_CONFIG_HOME"))
+                   : std::nullopt)
     {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
     }
+    ~TemporaryConfig() { old_ ? qputenv("XDG_CONFIG_HOME", *old_) : qunsetenv("XDG_CONFIG_HOME"); }
+    Q_DISABLE_COPY_MOVE(TemporaryConfig)
 
-    MessageAnswer showMessage(const Message &message) override
-    {
-        messages.append(message);
-        if (onMessage)
-            onMessage(); // what the user does while the message is up
-        return answers.isEmpty() ? MessageAnswer::Ok : answers.takeFirst();
-    }
+    QString iniPath() const { return dir.filePath(u"KORVEL.ini"_s); }
 
-    QList<MessageAnswer> answers;
-    QList<Message> messages;
-    QList<std::u16string> captions; // every text the window's label was given
-    std::function<void()> onMessage;
+    QTemporaryDir dir;
+
+private:
+    const std::optional<QByteArray> old_;
 };
 
 // Answers the modal message boxes that come up, one after the other, with the

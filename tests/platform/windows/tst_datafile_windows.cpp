@@ -1,7 +1,11 @@
-#include "platform/filesystem.h"
-#include "tests/win32/check.h"
-#include "tests/win32/support.h"
+// The presence probe and the deletion of a data file on Windows: plain
+// files, what is no file, read-only files and files other programs hold.
 
+#include "platform/filesystem.h"
+#include "tests/support/u16text.h"
+#include "tests/support/windows.h"
+
+#include <doctest/doctest.h>
 #include <optional>
 
 using platform::DataFile;
@@ -42,7 +46,7 @@ bool isOneLineReason(const platform::Result<> &removal)
 
 } // namespace
 
-TEST_CASE(absolutePathsNameDriveRootsAndShares)
+TEST_CASE("absolute paths name drive roots and shares")
 {
     const struct
     {
@@ -67,12 +71,13 @@ TEST_CASE(absolutePathsNameDriveRootsAndShares)
         {u"", false},
     };
     for (const auto &row : rows) {
-        const check::Row name(platform::toUtf8(row.path));
-        CHECK_EQ(platform::isAbsolutePath(row.path), row.absolute);
+        const std::string path = platform::toUtf8(row.path);
+        CAPTURE(path);
+        CHECK(platform::isAbsolutePath(row.path) == row.absolute);
     }
 }
 
-TEST_CASE(plainFilesArePresentAndGoWhenDeleted)
+TEST_CASE("plain files are present and go when deleted")
 {
     const TemporaryFolder folder = testFolder();
     const std::optional<DataFolder> opened = openFolder(folder.path());
@@ -86,18 +91,18 @@ TEST_CASE(plainFilesArePresentAndGoWhenDeleted)
         {u"勤務データ𠮷.mdb", "Standard Jet DB"},
     };
     for (const auto &row : rows) {
-        const check::Row name(platform::toUtf8(row.name));
+        const std::string name = platform::toUtf8(row.name);
+        CAPTURE(name);
         const std::u16string path = folder.file(row.name);
         CHECK(support::createFile(path, row.contents));
         std::optional<DataFile> file = probe(opened, row.name);
-        if (!CHECK(file))
-            continue;
+        REQUIRE(file);
         CHECK(file->remove().has_value());
         CHECK(!exists(path));
     }
 }
 
-TEST_CASE(probeLeavesNothingOpen)
+TEST_CASE("the probe leaves nothing open")
 {
     const TemporaryFolder folder = testFolder();
     const std::u16string path = folder.file(u"200404orveta.mdb");
@@ -111,7 +116,7 @@ TEST_CASE(probeLeavesNothingOpen)
     ::CloseHandle(alone);
 }
 
-TEST_CASE(whatIsNoFileIsAbsent)
+TEST_CASE("what is no file is absent")
 {
     const TemporaryFolder folder = testFolder();
     const std::u16string subfolder = folder.file(u"200404orveta.mdb");
@@ -136,25 +141,25 @@ TEST_CASE(whatIsNoFileIsAbsent)
         {"empty name", openFolder(folder.path()), u""},
     };
     for (const auto &row : rows) {
-        const check::Row name(row.name);
+        CAPTURE(row.name);
         CHECK(!probe(row.folder, row.file));
     }
     CHECK(exists(subfolder));
 }
 
-TEST_CASE(readOnlyFileIsPresentButStays)
+TEST_CASE("a read-only file is present but stays")
 {
     const TemporaryFolder folder = testFolder();
     const std::u16string path = folder.file(u"200404orveta.mdb");
     CHECK(support::createFile(path));
     CHECK(support::setReadOnly(path));
     std::optional<DataFile> file = probe(openFolder(folder.path()), u"200404orveta.mdb");
-    if (CHECK(file))
-        CHECK(isOneLineReason(file->remove()));
+    REQUIRE(file);
+    CHECK(isOneLineReason(file->remove()));
     CHECK(exists(path));
 }
 
-TEST_CASE(fileHeldByAnotherProgram)
+TEST_CASE("a file held by another program")
 {
     // Only a holder that reads alone and lets others read and delete leaves
     // the file to the probe; the file goes once the holder lets go.
@@ -170,23 +175,24 @@ TEST_CASE(fileHeldByAnotherProgram)
     const TemporaryFolder folder = testFolder();
     const std::optional<DataFolder> opened = openFolder(folder.path());
     for (const auto &row : rows) {
-        const check::Row name(platform::toUtf8(row.access) + ' ' + platform::toUtf8(row.sharing));
+        const std::string holding
+            = platform::toUtf8(row.access) + ' ' + platform::toUtf8(row.sharing);
+        CAPTURE(holding);
         const std::u16string path = folder.file(u"200404orveta.mdb");
         CHECK(support::createFile(path));
         {
             const FileHolder holder(path, row.access, row.sharing);
-            if (!CHECK(holder.ready()))
-                continue;
+            REQUIRE(holder.ready());
             std::optional<DataFile> file = probe(opened, u"200404orveta.mdb");
-            CHECK_EQ(file.has_value(), row.present);
+            CHECK(file.has_value() == row.present);
             if (file)
                 CHECK(file->remove().has_value());
         }
         if (!row.present) {
             // Once the holder lets go, the file is there to be deleted.
             std::optional<DataFile> file = probe(opened, u"200404orveta.mdb");
-            if (CHECK(file))
-                CHECK(file->remove().has_value());
+            REQUIRE(file);
+            CHECK(file->remove().has_value());
         }
         CHECK(!exists(path));
     }

@@ -7,7 +7,7 @@
 # and data stay as they were, and that a higher version replaces it while a
 # lower one is refused.
 #
-#     tests/win32/check-windows-package.sh [ZIP MSI [WINEPREFIX]]
+#     tests/packaging/windows/check-windows-package.sh [ZIP MSI [WINEPREFIX]]
 #
 # Without arguments it checks the packages in build-windows/package/. The Wine
 # prefix (default build-windows/wine-test) is made when missing, and made anew
@@ -15,7 +15,7 @@
 # never used. Needs wine, msitools, unzip, Xvfb and xdotool. Stops at the first
 # failed check and exits non-zero.
 set -euo pipefail
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../../.."
 
 product='KORVEL(ORVETA) 勤務ﾃﾞｰﾀの削除'
 caption=" $product"

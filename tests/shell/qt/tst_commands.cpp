@@ -1,7 +1,6 @@
 #include "shell/qt/mainwindow.h"
-#include "testsupport.h"
+#include "tests/shell/qt/testsupport.h"
 
-#include <QAction>
 #include <QDesktopServices>
 #include <QScopeGuard>
 #include <QStandardPaths>
@@ -36,7 +35,7 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
-        window.findChild<QAction *>(u"P_EXPL"_s)->trigger();
+        menuItemFor(window, Command::OpenFileManager)->trigger();
         QCoreApplication::processEvents();
         QCOMPARE(openedUrls_, QList{QUrl::fromLocalFile(QDir::homePath())});
         QVERIFY(window.isVisible());
@@ -46,11 +45,12 @@ private slots:
     void shouldEndOnlyWhenAsked_data()
     {
         QTest::addColumn<QStringList>("keys");
-        QTest::addColumn<bool>("opensFileManager"); // and Space on Command2 ends the tool after
-        // The window opens with the focus on Command2, which Space presses.
-        QTest::newRow("Command2") << QStringList{u"space"_s} << false;
-        QTest::newRow("P_END") << QStringList{u"alt+f"_s, u"c"_s} << false;
-        QTest::newRow("P_EXPL") << QStringList{u"alt+f"_s, u"e"_s} << true;
+        // And Space on the Cancel button ends the tool after it.
+        QTest::addColumn<bool>("opensFileManager");
+        // The window opens with the focus on the Cancel button, which Space presses.
+        QTest::newRow("Cancel button") << QStringList{u"space"_s} << false;
+        QTest::newRow("exit item") << QStringList{u"alt+f"_s, u"c"_s} << false;
+        QTest::newRow("file manager item") << QStringList{u"alt+f"_s, u"e"_s} << true;
     }
     void shouldEndOnlyWhenAsked()
     {
@@ -106,7 +106,7 @@ private slots:
             QVERIFY2(argument == QUrl::fromLocalFile(home).toString() || argument == home,
                      qPrintable(argument));
             QCOMPARE(tool->state(), QProcess::Running);
-            // Still with the focus on Command2: no message box came up.
+            // Still with the focus on the Cancel button: no message box came up.
             QVERIFY(xdotool({u"key"_s, u"space"_s}));
         }
         QVERIFY2(tool->waitForFinished(20000), "the tool kept running");

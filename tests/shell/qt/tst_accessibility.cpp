@@ -1,10 +1,8 @@
 #include "shell/qt/mainwindow.h"
+#include "tests/shell/qt/testsupport.h"
 
 #include <QAccessible>
 #include <QStringList>
-#include <QTest>
-
-using namespace Qt::StringLiterals;
 
 // What a screen reader is told about the controls: the window is never shown,
 // so it reads no settings.
@@ -15,22 +13,22 @@ class AccessibilityTest final : public QObject
 private slots:
     void shouldNameAndDescribeControls_data()
     {
-        QTest::addColumn<QString>("control");
+        QTest::addColumn<Control>("control");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("description"); // the tooltip
-        QTest::newRow("start list") << u"Combo1"_s << u"開 始"_s << QString();
-        QTest::newRow("end list") << u"Combo2"_s << u"終 了"_s << QString();
-        QTest::newRow("OK") << u"Command1"_s << u"OK"_s << u"勤務ﾃﾞｰﾀの削除"_s;
-        QTest::newRow("cancel") << u"Command2"_s << u"キャンセル"_s << u"ﾌﾟﾛｸﾞﾗﾑの終了"_s;
+        QTest::newRow("start list") << Control::StartList << u"開 始"_s << QString();
+        QTest::newRow("end list") << Control::EndList << u"終 了"_s << QString();
+        QTest::newRow("OK") << Control::OkButton << u"OK"_s << u"勤務ﾃﾞｰﾀの削除"_s;
+        QTest::newRow("cancel") << Control::CancelButton << u"キャンセル"_s << u"ﾌﾟﾛｸﾞﾗﾑの終了"_s;
     }
     void shouldNameAndDescribeControls()
     {
-        QFETCH(QString, control);
+        QFETCH(Control, control);
         QFETCH(QString, name);
         QFETCH(QString, description);
         shell::MainWindow window;
         QAccessibleInterface *iface
-            = QAccessible::queryAccessibleInterface(window.findChild<QWidget *>(control));
+            = QAccessible::queryAccessibleInterface(controlOf(window, control));
         QVERIFY(iface);
         // On Linux a list's own name is its current text, and the label comes
         // through the "labelled by" relation; elsewhere the name is the label.

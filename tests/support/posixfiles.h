@@ -1,87 +1,59 @@
 #pragma once
 
-// Files, folders, environment and users of the tests own.
-
-#include "tests/support/users.h"
-
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
+// Files as other users and other programs leave them, for the POSIX doctest
+// programs: owners, modes, links, attributes that bind root too, and locks
+// held by another process.
 
 #include <cerrno>
 #include <fcntl.h>
-#include <functional>
-#include <grp.h>
+#include <filesystem>
 #include <linux/fs.h>
-#include <optional>
 #include <string>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-using namespace Qt::StringLiterals;
+namespace testsupport {
 
-[[nodiscard]] inline bool writeFile(const QString &path, const QByteArray &content)
+// A folder with the given owner and mode; false when it cannot be made so.
+[[nodiscard]] inline bool makeFolder(const std::filesystem::path &path, uid_t owner = 0,
+                                     mode_t mode = 0755)
 {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+    return ::mkdir(path.c_str(), mode) == 0 && ::chown(path.c_str(), owner, owner) == 0
+           && ::chmod(path.c_str(), mode) == 0;
 }
 
-[[nodiscard]] inline QByteArray readFile(const QString &path)
+// An empty file with the given owner.
+[[nodiscard]] inline bool makeFile(const std::filesystem::path &path, uid_t owner = 0)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    return fd >= 0 && ::fchown(fd, owner, owner) == 0 && ::close(fd) == 0;
 }
 
-// Everything a folder holds, hidden entries included, by name.
-[[nodiscard]] inline QStringList folderEntries(const QString &path)
+// A symbolic link to target, owned by owner as though owner had made it.
+[[nodiscard]] inline bool makeLink(const std::string &target, const std::filesystem::path &path,
+                                   uid_t owner = 0)
 {
-    return QDir(path).entryList(
-        QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    return ::symlink(target.c_str(), path.c_str()) == 0
+           && ::lchown(path.c_str(), owner, owner) == 0;
 }
 
-[[nodiscard]] inline struct stat statOf(const QString &path)
+// Whether anything, a dangling link included, stands at path.
+[[nodiscard]] inline bool entryExists(const std::filesystem::path &path)
 {
     struct stat info = {};
-    ::lstat(QFile::encodeName(path).constData(), &info);
-    return info;
+    return ::lstat(path.c_str(), &info) == 0;
 }
 
-// Sets or unsets one environment variable for as long as it lives.
-class ScopedEnvironment final
+// The permission bits of what stands at path, or ~0 when nothing does.
+[[nodiscard]] inline mode_t fileMode(const std::filesystem::path &path)
 {
-public:
-    ScopedEnvironment(const char *name, const std::optional<QByteArray> &value)
-        : name_(name)
-        , old_(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt)
-    {
-        set(value);
-    }
-    ~ScopedEnvironment() { set(old_); }
-    Q_DISABLE_COPY_MOVE(ScopedEnvironment)
-
-private:
-    void set(const std::optional<QByteArray> &value) const
-    {
-        value ? qputenv(name_, *value) : qunsetenv(name_);
-    }
-
-    const char *name_;
-    const std::optional<QByteArray> old_;
-};
-
-// A configuration folder of its own, so that no test reads or changes the
-// user's real KORVEL.ini.
-struct TemporaryConfig
-{
-    QString iniPath() const { return dir.filePath(u"KORVEL.ini"_s); }
-
-    QTemporaryDir dir;
-    ScopedEnvironment variable{"XDG_CONFIG_HOME", QFile::encodeName(dir.path())};
-};
+    struct stat info = {};
+    return ::lstat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : ~0u;
+}
 
 // Gives a file or folder an attribute such as FS_IMMUTABLE_FL or
 // FS_APPEND_FL, which binds root too, for as long as it lives. Attribute 0
@@ -89,21 +61,26 @@ struct TemporaryConfig
 class AttributeGuard final
 {
 public:
-    AttributeGuard(const QString &path, int attribute)
-        : path_(QFile::encodeName(path))
+    AttributeGuard(const std::filesystem::path &path, int attribute)
+        : path_(path)
         , attribute_(attribute)
         , set_(attribute == 0 || change(true))
     {
     }
-    ~AttributeGuard() { QVERIFY2(attribute_ == 0 || !set_ || change(false), path_.constData()); }
-    Q_DISABLE_COPY_MOVE(AttributeGuard)
+    ~AttributeGuard()
+    {
+        if (attribute_ != 0 && set_)
+            (void)change(false);
+    }
+    AttributeGuard(const AttributeGuard &) = delete;
+    AttributeGuard &operator=(const AttributeGuard &) = delete;
 
     [[nodiscard]] bool isSet() const { return set_; }
 
 private:
     [[nodiscard]] bool change(bool on) const
     {
-        const int fd = ::open(path_.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        const int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         int flags = 0;
         bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
         flags = on ? flags | attribute_ : flags & ~attribute_;
@@ -111,7 +88,7 @@ private:
         return ::close(fd) == 0 && done;
     }
 
-    const QByteArray path_;
+    const std::filesystem::path path_;
     const int attribute_;
     const bool set_;
 };
@@ -124,15 +101,15 @@ enum class LockApi { Flock, Posix, Ofd };
 class LockHolder final
 {
 public:
-    LockHolder(const QString &path, LockApi api, short type, off_t start = 0, off_t length = 0)
+    LockHolder(const std::filesystem::path &path, LockApi api, short type, off_t start = 0,
+               off_t length = 0)
     {
-        const QByteArray name = QFile::encodeName(path);
         int ready[2];
         if (::pipe(ready) != 0 || ::pipe(release_) != 0)
             return;
         if ((pid_ = ::fork()) == 0) {
             ::close(release_[1]);
-            const int fd = ::open(name.constData(), O_RDWR);
+            const int fd = ::open(path.c_str(), O_RDWR);
             struct flock range = {};
             range.l_type = type;
             range.l_start = start;
@@ -159,7 +136,8 @@ public:
         if (pid_ > 0)
             while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) { }
     }
-    Q_DISABLE_COPY_MOVE(LockHolder)
+    LockHolder(const LockHolder &) = delete;
+    LockHolder &operator=(const LockHolder &) = delete;
 
     [[nodiscard]] bool isHeld() const { return held_; }
 
@@ -168,3 +146,5 @@ private:
     pid_t pid_ = -1;
     bool held_ = false;
 };
+
+} // namespace testsupport

@@ -1,6 +1,12 @@
+// ORVETA's settings on Windows, in the registry branch of Visual Basic
+// programs' settings: read as stored, never made by reading, deleted value
+// by value.
+
 #include "platform/settingsstore.h"
-#include "tests/win32/check.h"
-#include "tests/win32/support.h"
+#include "tests/support/u16text.h"
+#include "tests/support/windows.h"
+
+#include <doctest/doctest.h>
 
 using platform::deleteSettings;
 using platform::ErrorKind;
@@ -28,13 +34,13 @@ public:
 
 } // namespace
 
-TEST_CASE(readsTheValueThatRegAddWrote)
+TEST_CASE("reads the value that reg add wrote")
 {
     // Written by `wine reg add` just before this program started.
-    CHECK_EQ(readSetting(u"KORVEL", u"Orveta", u"Key_Path"), u"C:\\ORVETA");
+    CHECK(readSetting(u"KORVEL", u"Orveta", u"Key_Path") == u"C:\\ORVETA");
 }
 
-TEST_CASE(readsTextValuesAsStored)
+TEST_CASE("reads text values as stored")
 {
     const TestApplication application;
     const std::u16string longText(5000, u'x');
@@ -55,39 +61,39 @@ TEST_CASE(readsTextValuesAsStored)
         {"list of texts", REG_MULTI_SZ, std::u16string_view(u"C:\\ORVETA\0", 10), u""},
     };
     for (const auto &row : rows) {
-        const check::Row name(row.name);
+        CAPTURE(row.name);
         CHECK(support::setText(application.section(), u"Key_Path", row.stored, row.type));
-        CHECK_EQ(readSetting(application.name, u"Orveta", u"Key_Path"), row.expected);
+        CHECK(readSetting(application.name, u"Orveta", u"Key_Path") == row.expected);
     }
 
     {
-        const check::Row name("stored without its closing null");
+        CAPTURE("stored without its closing null");
         CHECK(support::setText(application.section(), u"Key_Path", u"C:\\ORVETA", REG_SZ, false));
-        CHECK_EQ(readSetting(application.name, u"Orveta", u"Key_Path"), u"C:\\ORVETA");
+        CHECK(readSetting(application.name, u"Orveta", u"Key_Path") == u"C:\\ORVETA");
     }
-    const check::Row name("number");
+    CAPTURE("number");
     CHECK(support::setNumber(application.section(), u"Key_Path", 42));
-    CHECK_EQ(readSetting(application.name, u"Orveta", u"Key_Path"), u"");
+    CHECK(readSetting(application.name, u"Orveta", u"Key_Path") == u"");
 }
 
-TEST_CASE(absentSettingsReadAsEmptyAndAreNotMade)
+TEST_CASE("absent settings read as empty and are not made")
 {
     const TestApplication application;
-    CHECK_EQ(readSetting(application.name, u"Orveta", u"Key_Path"), u"");
+    CHECK(readSetting(application.name, u"Orveta", u"Key_Path") == u"");
     CHECK(!support::keyExists(support::settingsKey(application.name)));
 
     CHECK(
         support::setText(support::settingsKey(application.name, u"Other"), u"Key_Path", u"C:\\x"));
-    CHECK_EQ(readSetting(application.name, u"Orveta", u"Key_Path"), u"");
+    CHECK(readSetting(application.name, u"Orveta", u"Key_Path") == u"");
     CHECK(!support::keyExists(application.section()));
 
     CHECK(support::setText(application.section(), u"Pass_Wd", u"secret"));
-    CHECK_EQ(readSetting(application.name, u"Orveta", u"Key_Path"), u"");
+    CHECK(readSetting(application.name, u"Orveta", u"Key_Path") == u"");
 }
 
 // The keys go in order, the first absent one stopping the rest, and those
 // before it stay deleted. Nothing else goes.
-TEST_CASE(deletingStopsAtTheFirstAbsentKey)
+TEST_CASE("deleting stops at the first absent key")
 {
     const TestApplication application;
     const struct
@@ -101,7 +107,7 @@ TEST_CASE(deletingStopsAtTheFirstAbsentKey)
         {"folder absent", false, true, true},
     };
     for (const auto &row : rows) {
-        const check::Row name(row.name);
+        CAPTURE(row.name);
         CHECK(support::setText(application.section(), u"Other", u"kept"));
         if (row.folder)
             CHECK(support::setText(application.section(), u"Key_Path", u"C:\\ORVETA"));
@@ -109,16 +115,16 @@ TEST_CASE(deletingStopsAtTheFirstAbsentKey)
             CHECK(support::setText(application.section(), u"Pass_Wd", u"secret"));
         const platform::Result<> deleted
             = deleteSettings(application.name, u"Orveta", {u"Key_Path", u"Pass_Wd"});
-        CHECK_EQ(deleted.has_value(), row.folder && row.password);
-        CHECK(deleted.has_value() || deleted.error().kind == ErrorKind::NotFound);
+        CHECK(deleted.has_value() == (row.folder && row.password));
+        CHECK((deleted.has_value() || deleted.error().kind == ErrorKind::NotFound));
         CHECK(!support::valueExists(application.section(), u"Key_Path"));
-        CHECK_EQ(support::valueExists(application.section(), u"Pass_Wd"), row.passwordAfter);
-        CHECK_EQ(readSetting(application.name, u"Orveta", u"Other"), u"kept");
+        CHECK(support::valueExists(application.section(), u"Pass_Wd") == row.passwordAfter);
+        CHECK(readSetting(application.name, u"Orveta", u"Other") == u"kept");
         support::deleteKey(support::settingsKey(application.name));
     }
 }
 
-TEST_CASE(deletingAnAbsentKeyIsNotFound)
+TEST_CASE("deleting an absent key is not found")
 {
     const TestApplication application;
     const struct
@@ -131,14 +137,14 @@ TEST_CASE(deletingAnAbsentKeyIsNotFound)
         {"no key beside another", u"Orveta"},
     };
     for (const auto &row : rows) {
-        const check::Row name(row.name);
+        CAPTURE(row.name);
         const platform::Result<> deleted
             = deleteSettings(application.name, row.section, {u"Pass_Wd"});
         CHECK(!deleted.has_value());
-        CHECK(deleted.has_value() || deleted.error().kind == ErrorKind::NotFound);
+        CHECK((deleted.has_value() || deleted.error().kind == ErrorKind::NotFound));
         CHECK(support::setText(application.section(), u"Key_Path", u"C:\\ORVETA"));
     }
     // The failed deletes left the key beside them alone.
-    CHECK_EQ(readSetting(application.name, u"Orveta", u"Key_Path"), u"C:\\ORVETA");
+    CHECK(readSetting(application.name, u"Orveta", u"Key_Path") == u"C:\\ORVETA");
     CHECK(!support::keyExists(support::settingsKey(application.name, u"Other")));
 }
