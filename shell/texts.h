@@ -3,6 +3,7 @@
 #include "platform/instancelock.h"
 #include "platform/result.h"
 
+#include <array>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -49,18 +50,14 @@ inline constexpr std::u16string_view kBoxCancel = u"キャンセル";
 // when ORVETA's folder is not known.
 inline constexpr std::u16string_view kNotInstalled
     = u"ORVETAがｲﾝｽﾄｰﾙされていないか、ORVETAを      \r"
-      u"一度も起動していない可能性があります。\r"
-      u"\r"
-      u"中止します・・・・・";
+      u"一度も起動していない可能性があります。\r\r中止します・・・・・";
 
 // The deletion run, started by the OK button.
 inline constexpr std::u16string_view kDeletionTitle = u"勤務ﾃﾞｰﾀ削除";
-inline constexpr std::u16string_view kWrongOrder = u"開始年月と終了年月の順序が違います。\r"
-                                                   u"\r"
-                                                   u"変更してください・・・・・";
+inline constexpr std::u16string_view kWrongOrder
+    = u"開始年月と終了年月の順序が違います。\r\r変更してください・・・・・";
 inline constexpr std::u16string_view kFirstDeletionQuestion
-    = u"削除した勤務データは復元できません。\r"
-      u"削除する前にバックアップを作成してください。\r"
+    = u"削除した勤務データは復元できません。\r削除する前にバックアップを作成してください。\r"
       u"勤務データを削除しますか？";
 inline constexpr std::u16string_view kSecondDeletionQuestion
     = u"本当に勤務データを削除してよろしいですか？";
@@ -68,10 +65,7 @@ inline constexpr std::u16string_view kNothingToDelete = u"削除対象データ�
 // {}: what stopped the run: kFailedAt, or the reason alone where no file
 // was at fault.
 inline constexpr std::u16string_view kDeletionFailed
-    = u"勤務データの削除中にエラーが発生しました。\r"
-      u"{}\r"
-      u"\r"
-      u"中止します・・・・・";
+    = u"勤務データの削除中にエラーが発生しました。\r{}\r\r中止します・・・・・";
 
 // The settings clearing, started from the File menu.
 inline constexpr std::u16string_view kClearingTitle = u"ﾚｼﾞｽﾄﾘ削除";
@@ -81,8 +75,8 @@ inline constexpr std::u16string_view kSecondClearingQuestion
     = u"本当にレジストリ情報を削除しますか？";
 inline constexpr std::u16string_view kNothingRegistered = u"レジストリ情報の登録がありません。";
 // {}: kFailedAt, naming the settings file or registry key.
-inline constexpr std::u16string_view kClearingFailed = u"レジストリ情報を削除できませんでした。\r"
-                                                       u"{}";
+inline constexpr std::u16string_view kClearingFailed
+    = u"レジストリ情報を削除できませんでした。\r{}";
 inline constexpr std::u16string_view kCleared = u"レジストリ情報を削除しました。";
 
 // Where something failed and why. {}: the path, then the reason.
@@ -90,58 +84,74 @@ inline constexpr std::u16string_view kFailedAt = u"{} : {}";
 
 // The Windows program, when its window cannot be made. {}: the reason.
 inline constexpr std::u16string_view kStartupTitle = u"勤務ﾃﾞｰﾀ削除";
-inline constexpr std::u16string_view kStartupFailed = u"ウィンドウを作成できませんでした。\r"
-                                                      u"{}\r"
-                                                      u"\r"
-                                                      u"終了します・・・・・";
+inline constexpr std::u16string_view kStartupFailed
+    = u"ウィンドウを作成できませんでした。\r{}\r\r終了します・・・・・";
 
-// The reasons of failures, for the place of "{}" after a path. The system's
-// own Japanese words come first where it keeps them (Windows); these stand
-// in where it does not. {}: the system's error code.
-inline constexpr std::u16string_view kNoPermission = u"アクセスが拒否されました。";
-inline constexpr std::u16string_view kReadOnlyFileSystem = u"読み取り専用のファイル システムです。";
-inline constexpr std::u16string_view kInUse = u"ほかのプログラムが使用中です。";
-inline constexpr std::u16string_view kNoSpace = u"ディスクの空き領域が足りません。";
-inline constexpr std::u16string_view kIoError = u"入出力エラーが発生しました。";
-inline constexpr std::u16string_view kNameTooLong = u"ファイル名が長すぎます。";
-inline constexpr std::u16string_view kNotFound = u"ファイルまたはフォルダーが見つかりません。";
-inline constexpr std::u16string_view kBusy = u"デバイスまたはリソースが使用中です。";
-inline constexpr std::u16string_view kReadOnlyFile = u"読み取り専用のファイルです。";
-inline constexpr std::u16string_view kForeignLink = u"ほかのユーザーのシンボリック リンクです。";
-inline constexpr std::u16string_view kChangedMeanwhile
-    = u"ほかのプログラムが同時に変更しています。";
-inline constexpr std::u16string_view kForeignOwner = u"ほかのユーザーのものです。";
-inline constexpr std::u16string_view kOpenToOthers = u"ほかのユーザーも書き込めます。";
-inline constexpr std::u16string_view kNotAbsolute = u"絶対パスではありません。";
-inline constexpr std::u16string_view kNotRegularFile = u"通常のファイルではありません。";
-inline constexpr std::u16string_view kNoAnswer = u"応答がありません。";
-inline constexpr std::u16string_view kCountLimit = u"削除データ数が上限を超えました。";
+// The reasons of failures, for the place of the reason in kFailedAt and in
+// the notes on standard error below. In the error messages the system's own
+// Japanese words come first where it keeps them (Windows); the program's
+// words stand in where it does not, and for the program's own refusals,
+// which carry no code of the system's. The notes give the system's words in
+// its own language, the program's English ones for its own refusals.
+struct Reason
+{
+    platform::ErrorKind kind;
+    std::u16string_view japanese;
+    std::string_view english = {};
+};
+inline constexpr std::array kReasons{
+    Reason{platform::ErrorKind::NoPermission, u"アクセスが拒否されました。"},
+    Reason{platform::ErrorKind::ReadOnlyFileSystem, u"読み取り専用のファイル システムです。"},
+    Reason{platform::ErrorKind::InUse, u"ほかのプログラムが使用中です。"},
+    Reason{platform::ErrorKind::NoSpace, u"ディスクの空き領域が足りません。"},
+    Reason{platform::ErrorKind::IoError, u"入出力エラーが発生しました。"},
+    Reason{platform::ErrorKind::NameTooLong, u"ファイル名が長すぎます。",
+           "the folder's path is too long"},
+    Reason{platform::ErrorKind::NotFound, u"ファイルまたはフォルダーが見つかりません。"},
+    Reason{platform::ErrorKind::Busy, u"デバイスまたはリソースが使用中です。"},
+    Reason{platform::ErrorKind::ReadOnlyFile, u"読み取り専用のファイルです。"},
+    Reason{platform::ErrorKind::ForeignLink, u"ほかのユーザーのシンボリック リンクです。"},
+    Reason{platform::ErrorKind::ChangedMeanwhile, u"ほかのプログラムが同時に変更しています。"},
+    Reason{platform::ErrorKind::ForeignOwner, u"ほかのユーザーのものです。",
+           "belongs to another user"},
+    Reason{platform::ErrorKind::OpenToOthers, u"ほかのユーザーも書き込めます。",
+           "other users may write to it"},
+    Reason{platform::ErrorKind::NotAbsolute, u"絶対パスではありません。", "not an absolute path"},
+    Reason{platform::ErrorKind::NotRegularFile, u"通常のファイルではありません。",
+           "is not a regular file"},
+    Reason{platform::ErrorKind::NoAnswer, u"応答がありません。", "no answer"},
+    Reason{platform::ErrorKind::CountLimit, u"削除データ数が上限を超えました。"},
+};
+// Where neither the system nor the program has words. {}: the system's
+// error code.
 inline constexpr std::u16string_view kErrorCode = u"エラー {}";
 
 // Notes on standard error about the single-instance lock, for whoever
 // started the tool from a terminal; the tool starts all the same. They
-// begin with the program's name and use the system's words for its errors.
+// begin with the program's name.
 inline constexpr std::string_view kNote = "orveta-workdata-delete: {}";
 // {}: the problems met, joined by kNoteSeparator; then the folder used.
 inline constexpr std::string_view kLockMoved = "{}: using {}";
 inline constexpr std::string_view kLockNotChecked
     = "cannot check for a running copy ({}): starting anyway";
 inline constexpr std::string_view kNoteSeparator = "; ";
-// One problem each. {}: the path, then the system's words or one of the
-// program's refusals below.
-inline constexpr std::string_view kRuntimeFolderUnusable = "XDG_RUNTIME_DIR={} cannot be used ({})";
-inline constexpr std::string_view kNoHomeFolder = "no home folder";
-inline constexpr std::string_view kCannotCreate = "cannot create {}: {}";
-inline constexpr std::string_view kCannotOpen = "cannot open {}: {}";
-inline constexpr std::string_view kCannotMakePrivate = "cannot make {} private: {}";
-inline constexpr std::string_view kCannotLock = "cannot lock {}: {}";
+// One problem each, by the step that met it. {}: the folder or file, then
+// the reason; a refusal of the program's follows the path without a verb.
+struct StepNote
+{
+    platform::LockProblem::Step step;
+    std::string_view pattern;
+};
+inline constexpr std::array kStepNotes{
+    StepNote{platform::LockProblem::Step::UseRuntimeFolder,
+             "XDG_RUNTIME_DIR={} cannot be used ({})"},
+    StepNote{platform::LockProblem::Step::FindHome, "no home folder"},
+    StepNote{platform::LockProblem::Step::Create, "cannot create {}: {}"},
+    StepNote{platform::LockProblem::Step::Open, "cannot open {}: {}"},
+    StepNote{platform::LockProblem::Step::MakePrivate, "cannot make {} private: {}"},
+    StepNote{platform::LockProblem::Step::Lock, "cannot lock {}: {}"},
+};
 inline constexpr std::string_view kRefused = "{} {}";
-inline constexpr std::string_view kNotAbsoluteRefusal = "not an absolute path";
-inline constexpr std::string_view kForeignOwnerRefusal = "belongs to another user";
-inline constexpr std::string_view kOpenToOthersRefusal = "other users may write to it";
-inline constexpr std::string_view kNotRegularFileRefusal = "is not a regular file";
-inline constexpr std::string_view kNoAnswerRefusal = "no answer";
-inline constexpr std::string_view kPathTooLongRefusal = "the folder's path is too long";
 // {}: why.
 inline constexpr std::string_view kRaiseNotAsked
     = "cannot ask the running copy to come to the front ({})";

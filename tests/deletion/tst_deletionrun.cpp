@@ -39,52 +39,34 @@ TEST_CASE("the present data files of the chosen months go, and the window hears 
         "200413orveta.mdb", "200502orveta.mdb", "2004060orveta.mdb", "20046orveta.mdb",
     };
     const Message overLimit = deletionFailure(u"削除データ数が上限を超えました。");
+    const std::vector<std::string> none;
+    const std::vector<Message> firstQuestionOnly{kFirstQuestion};
+    const std::vector<MessageAnswer> okAnswers;
+    const std::vector<MessageAnswer> cancelFirst{MessageAnswer::Cancel};
+    const std::vector<MessageAnswer> cancelSecond{MessageAnswer::Ok, MessageAnswer::Cancel};
+    // A folder under a data file's name is no data file.
+    const auto folderInTheWay = [](const std::filesystem::path &data) {
+        return std::filesystem::create_directory(data / "200406orveta.mdb");
+    };
     const DeletionRow rows[] = {
         {"one month", 200406, 200406, dataFiles({200405, 200406, 200407}),
          dataFiles({200405, 200407}), 0, 1, kConfirmed},
         {"across the year", 200411, 200502,
          dataFiles({200410, 200411, 200412, 200501, 200502, 200503}), dataFiles({200410, 200503}),
          0, 4, kConfirmed},
-        {"near misses", 200312, 200501, nearMisses + dataFiles({200401, 200412}),
-         nearMisses + dataFiles({}), 0, 2, kConfirmed},
-        {"adds to earlier runs", 200406, 200407, two, {}, 3, 5, kConfirmed},
+        {"near misses", 200312, 200501, nearMisses + dataFiles({200401, 200412}), nearMisses + none,
+         0, 2, kConfirmed},
+        {"adds to earlier runs", 200406, 200407, two, none, 3, 5, kConfirmed},
         {"nothing to delete", 200405, 200405, two, two, 0, 0, kConfirmed + kNothingToDelete},
         {"nothing left, count stays", 200405, 200405, two, two, 5, 5,
          kConfirmed + kNothingToDelete},
-        {"cancelled first",
-         200406,
-         200407,
-         two,
-         two,
-         4,
-         4,
-         {kFirstQuestion},
-         {MessageAnswer::Cancel}},
-        {"cancelled second",
-         200406,
-         200407,
-         two,
-         two,
-         4,
-         4,
-         kConfirmed,
-         {MessageAnswer::Ok, MessageAnswer::Cancel}},
+        {"cancelled first", 200406, 200407, two, two, 4, 4, firstQuestionOnly, cancelFirst},
+        {"cancelled second", 200406, 200407, two, two, 4, 4, kConfirmed, cancelSecond},
         {"at the count limit", 200406, 200407, two, two, 32767, 32767, kConfirmed + overLimit},
         {"reaching the count limit", 200406, 200407, two, dataFiles({200407}), 32766, 32767,
          kConfirmed + overLimit},
-        // A folder under a data file's name is no data file.
-        {"folder in the way",
-         200405,
-         200407,
-         dataFiles({200405, 200407}),
-         dataFiles({200406}),
-         0,
-         2,
-         kConfirmed,
-         {},
-         [](const std::filesystem::path &data) {
-             return std::filesystem::create_directory(data / "200406orveta.mdb");
-         }},
+        {"folder in the way", 200405, 200407, dataFiles({200405, 200407}), dataFiles({200406}), 0,
+         2, kConfirmed, okAnswers, folderInTheWay},
     };
     for (const DeletionRow &row : rows)
         checkDeletionRow(row);

@@ -53,46 +53,26 @@ struct Clearing
 // its folder all the same. Nothing but the two entries goes.
 TEST_CASE("the stored folder and password go after two confirmations")
 {
+    using Values = std::vector<std::pair<std::u16string, std::u16string>>;
     const std::pair<std::u16string, std::u16string> folder{u"Key_Path", kOrvetaFolder};
     const std::pair<std::u16string, std::u16string> password{u"Pass_Wd", u"x"};
     const std::pair<std::u16string, std::u16string> other{u"Other", u"日本語"};
+    const Values all{folder, password, other};
+    const std::vector<Message> firstQuestionOnly{kConfirmed.front()};
+    const std::vector<std::u16string> emptied{u""};
+    const std::vector<std::u16string> untouched;
+    const std::vector<MessageAnswer> cancelFirst{MessageAnswer::Cancel};
+    const std::vector<MessageAnswer> cancelSecond{MessageAnswer::Ok, MessageAnswer::Cancel};
     const Clearing rows[] = {
-        {"folder and password",
-         {folder, password, other},
-         kConfirmed + kCleared,
-         false,
-         false,
-         u"",
-         {u""}},
-        {"cancelled first",
-         {folder, password, other},
-         {kConfirmed.front()},
-         true,
-         true,
-         kOrvetaFolder,
-         {},
-         {MessageAnswer::Cancel}},
-        {"cancelled second",
-         {folder, password, other},
-         kConfirmed,
-         true,
-         true,
-         kOrvetaFolder,
-         {},
-         {MessageAnswer::Ok, MessageAnswer::Cancel}},
-        {"password missing",
-         {folder, other},
-         kConfirmed + kNothingRegistered,
-         false,
-         false,
+        {"folder and password", all, kConfirmed + kCleared, false, false, u"", emptied},
+        {"cancelled first", all, firstQuestionOnly, true, true, kOrvetaFolder, untouched,
+         cancelFirst},
+        {"cancelled second", all, kConfirmed, true, true, kOrvetaFolder, untouched, cancelSecond},
+        {"password missing", Values{folder, other}, kConfirmed + kNothingRegistered, false, false,
          kOrvetaFolder},
-        {"folder missing",
-         {password, other},
-         kConfirmed + kNothingRegistered,
-         false,
-         true,
+        {"folder missing", Values{password, other}, kConfirmed + kNothingRegistered, false, true,
          kOrvetaFolder},
-        {"nothing stored", {}, kConfirmed + kNothingRegistered, false, false, kOrvetaFolder},
+        {"nothing stored", Values(), kConfirmed + kNothingRegistered, false, false, kOrvetaFolder},
     };
     for (const Clearing &row : rows) {
         CAPTURE(row.name);

@@ -82,6 +82,14 @@ bool isPresent(const fs::path &folder, std::u16string_view name)
     return opened && opened->openFile(name).has_value();
 }
 
+// A fresh folder with the places of a data file and of a link's target.
+struct Places
+{
+    ScratchFolder scratch;
+    fs::path path = scratch / "200406orveta.mdb";
+    fs::path target = scratch / "target";
+};
+
 } // namespace
 
 TEST_CASE("only a regular file, or a link to one, is present")
@@ -108,24 +116,28 @@ TEST_CASE("only a regular file, or a link to one, is present")
     for (const auto &row : rows) {
         const std::string kind = row.kind;
         CAPTURE(kind);
-        const ScratchFolder scratch;
-        REQUIRE(scratch.isValid());
-        const fs::path path = scratch / "200406orveta.mdb";
-        const fs::path target = scratch / "target";
+        const Places places;
+        REQUIRE(places.scratch.isValid());
         const std::map<std::string, std::function<bool()>> make{
-            {"file", [&] { return writeFile(path, "data"); }},
-            {"zero-length file", [&] { return writeFile(path); }},
-            {"file/", [&] { return writeFile(path, "data"); }},
-            {"name with a NUL", [&] { return writeFile(path, "data"); }},
-            {"directory", [&] { return fs::create_directory(path); }},
-            {"fifo", [&] { return makeFifo(path); }},
-            {"socket", [&] { return makeSocket(path); }},
+            {"file", [&] { return writeFile(places.path, "data"); }},
+            {"zero-length file", [&] { return writeFile(places.path); }},
+            {"file/", [&] { return writeFile(places.path, "data"); }},
+            {"name with a NUL", [&] { return writeFile(places.path, "data"); }},
+            {"directory", [&] { return fs::create_directory(places.path); }},
+            {"fifo", [&] { return makeFifo(places.path); }},
+            {"socket", [&] { return makeSocket(places.path); }},
             {"link to file",
-             [&] { return writeFile(target, "data") && makeSymlink(target, path); }},
+             [&] {
+                 return writeFile(places.target, "data") && makeSymlink(places.target, places.path);
+             }},
             {"link to directory",
-             [&] { return fs::create_directory(target) && makeSymlink(target, path); }},
-            {"link to fifo", [&] { return makeFifo(target) && makeSymlink(target, path); }},
-            {"dangling link", [&] { return makeSymlink(target, path); }},
+             [&] {
+                 return fs::create_directory(places.target)
+                        && makeSymlink(places.target, places.path);
+             }},
+            {"link to fifo",
+             [&] { return makeFifo(places.target) && makeSymlink(places.target, places.path); }},
+            {"dangling link", [&] { return makeSymlink(places.target, places.path); }},
         };
         REQUIRE((!make.contains(kind) || make.at(kind)()));
         std::u16string probed = kind == "empty name" ? u"" : kName;
@@ -136,7 +148,7 @@ TEST_CASE("only a regular file, or a link to one, is present")
 
         const std::vector<std::string> descriptors = openDescriptors();
         {
-            const std::optional<DataFolder> folder = openFolder(scratch.path());
+            const std::optional<DataFolder> folder = openFolder(places.scratch.path());
             REQUIRE(folder);
             const std::vector<std::string> withFolder = openDescriptors();
             {
@@ -212,27 +224,25 @@ TEST_CASE("every present file is deleted but a read-only one")
     for (const auto &row : rows) {
         const std::string kind = row.kind;
         CAPTURE(kind);
-        const ScratchFolder scratch;
-        REQUIRE(scratch.isValid());
-        const fs::path path = scratch / "200406orveta.mdb";
-        const fs::path target = scratch / "target";
+        const Places places;
+        REQUIRE(places.scratch.isValid());
         if (kind.starts_with("file ")) {
             const auto mode = mode_t(std::stoul(kind.substr(5), nullptr, 8));
             if ((mode & 0400) == 0 && ::geteuid() != 0) {
                 recordSkip("only root opens a file without read permission");
                 continue;
             }
-            REQUIRE(writeFile(path, "data"));
-            REQUIRE(::chmod(path.c_str(), mode) == 0);
+            REQUIRE(writeFile(places.path, "data"));
+            REQUIRE(::chmod(places.path.c_str(), mode) == 0);
         } else if (kind == "link to file 0444") {
-            REQUIRE(writeFile(target, "data"));
-            REQUIRE(::chmod(target.c_str(), 0444) == 0);
-            REQUIRE(makeSymlink(target, path));
+            REQUIRE(writeFile(places.target, "data"));
+            REQUIRE(::chmod(places.target.c_str(), 0444) == 0);
+            REQUIRE(makeSymlink(places.target, places.path));
         } else if (kind == "directory") {
-            REQUIRE(fs::create_directory(path));
+            REQUIRE(fs::create_directory(places.path));
         }
 
-        const std::optional<DataFolder> folder = openFolder(scratch.path());
+        const std::optional<DataFolder> folder = openFolder(places.scratch.path());
         REQUIRE(folder);
         std::optional<DataFile> file = folder->openFile(kName);
         CHECK(file.has_value() == row.present);
@@ -242,8 +252,8 @@ TEST_CASE("every present file is deleted but a read-only one")
             if (!row.removed)
                 CHECK((!removal && removal.error().kind == platform::ErrorKind::ReadOnlyFile));
         }
-        CHECK(entryExists(path) == (!row.removed && kind != "missing"));
+        CHECK(entryExists(places.path) == (!row.removed && kind != "missing"));
         if (kind.starts_with("link"))
-            CHECK(entryExists(target)); // the link's target stays
+            CHECK(entryExists(places.target)); // the link's target stays
     }
 }

@@ -5,6 +5,7 @@
 
 #include "platform/instancelock.h"
 #include "shell/texts.h"
+#include "tests/support/environment.h"
 #include "tests/support/process.h"
 #include "tests/support/scratchfolder.h"
 #include "tests/support/skip.h"
@@ -28,6 +29,7 @@
 
 using namespace std::chrono_literals;
 using testsupport::ChildProcess;
+using testsupport::ScopedEnvironment;
 
 namespace fs = std::filesystem;
 
@@ -76,27 +78,6 @@ bool sendAsNobody(const fs::path &socketPath, const std::string &line)
     while (pid > 0 && (waited = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) { }
     return waited == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
-
-// Sets or unsets one environment variable of this process for as long as
-// it lives.
-class ScopedEnvironment final
-{
-public:
-    ScopedEnvironment(const char *name, const std::optional<std::string> &value)
-        : name_(name)
-    {
-        if (const char *old = std::getenv(name))
-            old_ = old;
-        value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
-    }
-    ~ScopedEnvironment() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-    ScopedEnvironment(const ScopedEnvironment &) = delete;
-    ScopedEnvironment &operator=(const ScopedEnvironment &) = delete;
-
-private:
-    const char *name_;
-    std::optional<std::string> old_;
-};
 
 // A root of folders for copies of the tool: a runtime folder, a home and a
 // temporary folder of their own.

@@ -4,6 +4,7 @@
 
 #include "platform/settingsstore.h"
 #include "tests/support/configfolder.h"
+#include "tests/support/environment.h"
 #include "tests/support/posixfiles.h"
 #include "tests/support/scratchfolder.h"
 #include "tests/support/skip.h"
@@ -71,26 +72,6 @@ struct stat statOf(const std::string &path)
     ::lstat(path.c_str(), &info);
     return info;
 }
-
-// Sets or unsets one environment variable for as long as it lives.
-class ScopedEnvironment final
-{
-public:
-    ScopedEnvironment(const char *name, const char *value)
-        : name_(name)
-    {
-        if (const char *old = std::getenv(name))
-            old_ = old;
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~ScopedEnvironment() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-    ScopedEnvironment(const ScopedEnvironment &) = delete;
-    ScopedEnvironment &operator=(const ScopedEnvironment &) = delete;
-
-private:
-    const char *name_;
-    std::optional<std::string> old_;
-};
 
 } // namespace
 
@@ -167,8 +148,9 @@ TEST_CASE("without a usable XDG_CONFIG_HOME the file is in the home's .config")
         CAPTURE(setting ? setting : "(unset)");
         const ScratchFolder home;
         REQUIRE(home.isValid());
-        const ScopedEnvironment homeVariable("HOME", home.path().c_str());
-        const ScopedEnvironment xdg("XDG_CONFIG_HOME", setting);
+        const ScopedEnvironment homeVariable("HOME", home.path().string());
+        const ScopedEnvironment xdg("XDG_CONFIG_HOME",
+                                    setting ? std::optional<std::string>(setting) : std::nullopt);
         // A relative folder would be taken from the working folder: offer a
         // decoy there.
         const WorkingFolder working(home.path());
