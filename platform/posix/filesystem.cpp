@@ -25,21 +25,12 @@ constexpr std::size_t kMaxName = NAME_MAX;
 // units of three bytes each and a NUL) as the system calls take it; false
 // for one that is no plain file name: empty, too long, with a separator
 // (which would lead into another folder) or with a NUL (which would cut it
-// short). The deletion run asks about hundreds of names in a row, nearly all
-// ASCII, which are copied byte by byte: the benchmark's case without data
-// files spent more time in a general encoder than in its system calls.
+// short).
 bool encodeEntryName(std::u16string_view name, char *out)
 {
     if (name.empty() || name.size() > kMaxName)
         return false;
-    char *end = out;
-    for (const char16_t c : name) {
-        if (c >= 0x80) {
-            end = writeUtf8(name, out);
-            break;
-        }
-        *end++ = char(c);
-    }
+    char *end = writeUtf8(name, out);
     *end = '\0';
     // A separator or a NUL is ASCII, and so is its UTF-8 form.
     return std::memchr(out, '/', std::size_t(end - out)) == nullptr

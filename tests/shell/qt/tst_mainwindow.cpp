@@ -163,6 +163,18 @@ private slots:
         }
     }
 
+    // Each list holds its entries itself: what one of them is given, the
+    // other does not show.
+    void shouldKeepEachListsEntriesApart()
+    {
+        auto *start = child<QComboBox>(Control::StartList);
+        auto *end = child<QComboBox>(Control::EndList);
+        start->addItem(u"2031年01月度"_s);
+        QCOMPARE(start->count(), 349);
+        QCOMPARE(end->count(), 348);
+        QCOMPARE(end->findText(u"2031年01月度"_s), -1);
+    }
+
     void shouldPresetToTodayByDefault()
     {
         const auto *list = child<QComboBox>(Control::StartList);
