@@ -27,7 +27,7 @@ hits=$(sources platform | xargs -r grep -nP '[^\x00-\x7F]|stderr|std::cerr|print
 [ -z "$hits" ] || fail "platform/ holds texts for the user:"$'\n'"$hits"
 
 table=shell/windowdefinition.h
-names=$(grep -oP 'ControlDefinition\{Control::\w+, "\K[^"]+' "$table")
+names=$(grep -oP 'ControlDefinition\{(Control::\w+, )?"\K[^"]+' "$table")
 [ -n "$names" ] || fail "no control names found in $table"
 for name in $names; do
     hits=$(sources deletion settings shell platform tests bench | grep -v "^$table$" \
