@@ -23,6 +23,7 @@ inline constexpr std::u16string_view kWindowCaption = u" KORVEL(ORVETA) 勤務�
 inline constexpr std::u16string_view kHeading = u"「ORVETA」勤務データの削除";
 // {}: the number of data files deleted since the tool started.
 inline constexpr std::u16string_view kDeletedCount = u"削除データ数 ： {}";
+// As it reads before the first file is deleted.
 inline constexpr std::u16string_view kDeletedCountAtStart = u"削除データ数 ： 0";
 inline constexpr std::u16string_view kRangeFrame = u"削除する月の範囲";
 inline constexpr std::u16string_view kStartLabel = u"開 始";

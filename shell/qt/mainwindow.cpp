@@ -140,8 +140,8 @@ void MainWindow::buildControls()
     for (const ControlDefinition &definition : kControls) {
         QWidget *container = definition.container ? control(*definition.container) : client;
         QWidget *widget = makeControl(definition, container);
-        widget->setObjectName(QString::fromLatin1(definition.name.data(),
-                                                  qsizetype(definition.name.size())));
+        widget->setObjectName(
+            QString::fromLatin1(definition.name.data(), qsizetype(definition.name.size())));
         controls_[std::size_t(definition.control)] = widget;
         if (auto *label = qobject_cast<QLabel *>(widget)) {
             label->move(pixelRect(definition.geometry).topLeft());
