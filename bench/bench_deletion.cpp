@@ -40,10 +40,10 @@ public:
     std::u16string endPeriodText() const override { return u"2030年12月度"; }
     void setDeletedCountCaption(const std::u16string &caption) override { caption_ = caption; }
     void focusStartPeriod() override { }
-    platform::MessageAnswer showMessage(const platform::Message &) override
+    shell::MessageAnswer showMessage(const shell::Message &) override
     {
         ++messages_;
-        return platform::MessageAnswer::Ok;
+        return shell::MessageAnswer::Ok;
     }
 
 private:

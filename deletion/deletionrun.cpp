@@ -13,23 +13,21 @@
 namespace deletion {
 namespace {
 
-using platform::CR;
-using platform::Message;
-using platform::MessageAnswer;
-using platform::MessageButtons;
-using platform::MessageIcon;
+using shell::Message;
+using shell::MessageAnswer;
+using shell::MessageButtons;
+using shell::MessageIcon;
 
-constexpr std::u16string_view kTitle = u"勤務ﾃﾞｰﾀ削除";
-
-Message notice(std::u16string text)
+Message notice(std::u16string_view text)
 {
-    return {std::move(text), std::u16string(kTitle), MessageIcon::Exclamation, MessageButtons::Ok};
+    return {std::u16string(text), std::u16string(texts::kDeletionTitle), MessageIcon::Exclamation,
+            MessageButtons::Ok};
 }
 
-bool confirmed(DeletionWindow &window, std::u16string question)
+bool confirmed(DeletionWindow &window, std::u16string_view question)
 {
-    const Message message{std::move(question), std::u16string(kTitle), MessageIcon::Question,
-                          MessageButtons::OkCancel};
+    const Message message{std::u16string(question), std::u16string(texts::kDeletionTitle),
+                          MessageIcon::Question, MessageButtons::OkCancel};
     return window.showMessage(message) == MessageAnswer::Ok;
 }
 
@@ -43,44 +41,45 @@ int endValue(const DeletionWindow &window)
     return codeValue(periodCode(window.endPeriodText()));
 }
 
-// Deletes the present data files of the months from start to end, counting
-// them; the failure that stopped it, in the words the error message gives
-// after its first line, if any. The data folder is held open for the walk
-// alone: every file is looked up in it, however its path changes meanwhile.
-std::optional<std::u16string> deleteMonths(const std::u16string &installPath, int start, int end,
-                                           std::int16_t &deletedCount, std::int16_t &runCount)
+// Deletes the present data files of the months from start to end in the
+// data folder at folderPath, counting them. The folder is held open for the
+// walk alone: every file is looked up in it, however its path changes
+// meanwhile. The first failure stops the walk; failedPath then names the
+// folder or file where it happened, or is empty where none was at fault.
+platform::Result<> deleteMonths(const std::u16string &folderPath, int start, int end,
+                                std::int16_t &deletedCount, std::int16_t &runCount,
+                                std::u16string &failedPath)
 {
-    const std::u16string folderPath = settings::dataFolderText(installPath);
+    failedPath = folderPath;
     const platform::Result<std::optional<platform::DataFolder>> folder
         = platform::DataFolder::open(folderPath);
     if (!folder)
-        return folderPath + u" : " + texts::failureReason(folder.error());
+        return platform::failure(folder.error());
     if (!*folder)
-        return std::nullopt; // no folder, so no data file either
+        return {}; // no folder, so no data file either
 
-    std::optional<std::u16string> failure;
-    DataFileNames names;
+    platform::Result<> outcome;
     walkRange(start, end, [&](int candidate) {
-        std::u16string &name = names.forMonth(candidate);
+        std::u16string name = dataFileName(candidate);
         std::optional<platform::DataFile> file = probeFilePresence(**folder, name);
         if (!file)
             return true;
         // Checked before the file goes, so that no file is deleted without
         // being counted.
         if (deletedCount == std::numeric_limits<std::int16_t>::max()) {
-            failure = u"削除データ数が上限を超えました。";
+            failedPath.clear();
+            outcome = platform::failure({platform::ErrorKind::CountLimit, 0});
             return false;
         }
-        if (const platform::Result<> removed = file->remove(); !removed) {
-            failure = folderPath + platform::kPathSeparator + name + u" : "
-                      + texts::failureReason(removed.error());
+        if (outcome = file->remove(); !outcome) {
+            failedPath = folderPath + platform::kPathSeparator + name;
             return false;
         }
         ++deletedCount;
         ++runCount;
         return true;
     });
-    return failure;
+    return outcome;
 }
 
 } // namespace
@@ -93,34 +92,36 @@ void runDeletion(DeletionWindow &window, const std::u16string &installPath,
         return;
     }
     if (endValue(window) < startValue(window)) {
-        window.showMessage(notice(std::u16string(u"開始年月と終了年月の順序が違います。") + CR + CR
-                                  + u"変更してください・・・・・"));
+        window.showMessage(notice(texts::kWrongOrder));
         window.focusStartPeriod();
         return;
     }
-    if (!confirmed(window, std::u16string(u"削除した勤務データは復元できません。") + CR
-                               + u"削除する前にバックアップを作成してください。" + CR
-                               + u"勤務データを削除しますか？"))
+    if (!confirmed(window, texts::kFirstDeletionQuestion))
         return;
-    if (!confirmed(window, u"本当に勤務データを削除してよろしいですか？"))
+    if (!confirmed(window, texts::kSecondDeletionQuestion))
         return;
 
     // The lists are read again: the months deleted are those on show now.
     std::int16_t runCount = 0;
-    const std::optional<std::u16string> failure
-        = deleteMonths(installPath, startValue(window), endValue(window), deletedCount, runCount);
+    std::u16string failedPath;
+    const platform::Result<> deleted
+        = deleteMonths(settings::dataFolderText(installPath), startValue(window), endValue(window),
+                       deletedCount, runCount, failedPath);
 
     if (deletedCount > 0)
-        window.setDeletedCountCaption(u"削除データ数 ： " + platform::decimalText(deletedCount));
-    if (failure) {
+        window.setDeletedCountCaption(
+            texts::fill(texts::kDeletedCount, {platform::decimalText(deletedCount)}));
+    if (!deleted) {
         // Whatever was deleted before the failure stays deleted; the count
         // on show says how many that was.
-        window.showMessage(notice(std::u16string(u"勤務データの削除中にエラーが発生しました。") + CR
-                                  + *failure + CR + CR + u"中止します・・・・・"));
+        const std::u16string reason = texts::failureReason(deleted.error());
+        window.showMessage(notice(texts::fill(
+            texts::kDeletionFailed,
+            {failedPath.empty() ? reason : texts::fill(texts::kFailedAt, {failedPath, reason})})));
         return;
     }
     if (runCount == 0)
-        window.showMessage(notice(u"削除対象データはありません。"));
+        window.showMessage(notice(texts::kNothingToDelete));
 }
 
 } // namespace deletion

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/messages.h"
+#include "shell/message.h"
 
 #include <cstdint>
 #include <string>
@@ -19,7 +19,7 @@ public:
     [[nodiscard]] virtual std::u16string endPeriodText() const = 0; // Combo2
     virtual void setDeletedCountCaption(const std::u16string &caption) = 0; // Label5
     virtual void focusStartPeriod() = 0;
-    virtual platform::MessageAnswer showMessage(const platform::Message &message) = 0;
+    virtual shell::MessageAnswer showMessage(const shell::Message &message) = 0;
 
 protected:
     DeletionWindow() = default;

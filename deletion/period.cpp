@@ -1,7 +1,5 @@
 #include "deletion/period.h"
 
-#include "platform/filesystem.h"
-
 #include <cassert>
 #include <charconv>
 
@@ -68,38 +66,10 @@ int codeValue(std::u16string_view code)
 
 std::u16string dataFileName(int candidate)
 {
-    return DataFileNames().forMonth(candidate);
-}
-
-std::u16string dataFilePath(std::u16string_view installPath, int candidate)
-{
-    return std::u16string(installPath) + platform::kPathSeparator + u"data"
-           + platform::kPathSeparator + dataFileName(candidate);
-}
-
-DataFileNames::DataFileNames()
-{
-    name_.reserve(16);
-}
-
-std::u16string &DataFileNames::forMonth(int candidate)
-{
-    // The digits are written over the last name's, which had as many unless
-    // the code's length changed: the deletion run asks for hundreds of names
-    // in a row, and the benchmark's case without data files showed the
-    // general conversion.
-    char digits[12];
-    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, candidate);
-    assert(error == std::errc());
-    const auto length = std::size_t(end - digits);
-    if (length != digits_) {
-        name_.assign(length, u'0');
-        name_.append(u"orveta.mdb");
-        digits_ = length;
-    }
-    for (std::size_t i = 0; i < length; ++i)
-        name_[i] = char16_t(digits[i]);
-    return name_;
+    std::u16string name;
+    appendDigits(name, candidate, 1);
+    name.append(u"orveta.mdb");
+    return name;
 }
 
 } // namespace deletion

@@ -37,24 +37,6 @@ inline constexpr int kLastYear = 2030;
 // "200406orveta.mdb": the name of a month's data file in the data folder.
 [[nodiscard]] std::u16string dataFileName(int candidate);
 
-// The data file of one month: install path, data folder, name.
-[[nodiscard]] std::u16string dataFilePath(std::u16string_view installPath, int candidate);
-
-// The data file names of one month after the other, built in one reused
-// buffer: the deletion run asks for hundreds of them in a row.
-class DataFileNames final
-{
-public:
-    DataFileNames();
-
-    // Valid until the next call.
-    [[nodiscard]] std::u16string &forMonth(int candidate);
-
-private:
-    std::u16string name_;
-    std::size_t digits_ = 0; // how many of name_'s first characters are the code's
-};
-
 // Counts from start to end inclusive and hands every value whose month part
 // lies in 1..12 to yield, in order; a yield that returns false ends the walk.
 // Returns how many values it counted. The 87 values from a year's 13 to its

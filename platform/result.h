@@ -26,6 +26,12 @@ enum class ErrorKind {
     ReadOnlyFile, // no write permission for anyone: the file stays
     ForeignLink, // a symbolic link of another user on the way to the data
     ChangedMeanwhile, // another program kept changing the file we were changing
+    ForeignOwner, // a folder or file of the lock belongs to another user
+    OpenToOthers, // a folder of the lock that other users may write to
+    NotAbsolute, // a folder named by a relative path
+    NotRegularFile, // the lock file is something else
+    NoAnswer, // the running copy did not answer in time
+    CountLimit, // the count of deleted files cannot go higher
 };
 
 struct SystemError

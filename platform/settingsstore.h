@@ -2,7 +2,6 @@
 
 #include "platform/result.h"
 
-#include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -34,12 +33,5 @@ namespace platform {
 // Where the store keeps one application's section, for messages and tests.
 [[nodiscard]] std::u16string settingsStorePath(std::u16string_view application,
                                                std::u16string_view section);
-
-#ifndef _WIN32
-// Called by deleteSettings right before it checks that the file is still
-// what it read, whether it then replaces the file or writes it in place: a
-// test changes the file there as another program might. Empty: nothing.
-void setSettingsWriteHook(std::function<void()> hook);
-#endif
 
 } // namespace platform

@@ -3,6 +3,7 @@
 #include "platform/filesystem.h"
 #include "platform/settingsstore.h"
 #include "platform/text.h"
+#include "shell/texts.h"
 
 namespace settings {
 
@@ -24,15 +25,13 @@ std::u16string dataFolderText(std::u16string_view installPath)
     return std::u16string(installPath) + platform::kPathSeparator + u"data";
 }
 
-platform::Message notInstalledNotice()
+shell::Message notInstalledNotice()
 {
-    using platform::CR;
     return {
-        .text = std::u16string(u"ORVETAがｲﾝｽﾄｰﾙされていないか、ORVETAを      ") + CR
-                + u"一度も起動していない可能性があります。" + CR + CR + u"中止します・・・・・",
-        .title = u"勤務ﾃﾞｰﾀ削除",
-        .icon = platform::MessageIcon::Exclamation,
-        .buttons = platform::MessageButtons::Ok,
+        .text = std::u16string(texts::kNotInstalled),
+        .title = std::u16string(texts::kDeletionTitle),
+        .icon = shell::MessageIcon::Exclamation,
+        .buttons = shell::MessageButtons::Ok,
     };
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/messages.h"
+#include "shell/message.h"
 
 #include <string>
 #include <string_view>
@@ -25,6 +25,6 @@ inline constexpr std::u16string_view kPassWd = u"Pass_Wd";
 [[nodiscard]] std::u16string dataFolderText(std::u16string_view installPath);
 
 // Shown whenever a command needs ORVETA and it is not installed.
-[[nodiscard]] platform::Message notInstalledNotice();
+[[nodiscard]] shell::Message notInstalledNotice();
 
 } // namespace settings

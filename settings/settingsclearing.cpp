@@ -7,25 +7,22 @@
 namespace settings {
 namespace {
 
-using platform::CR;
-using platform::Message;
-using platform::MessageAnswer;
-using platform::MessageButtons;
-using platform::MessageIcon;
+using shell::Message;
+using shell::MessageAnswer;
+using shell::MessageButtons;
+using shell::MessageIcon;
 
-constexpr std::u16string_view kTitle = u"ﾚｼﾞｽﾄﾘ削除";
-
-bool confirmed(ClearingWindow &window, std::u16string question)
+bool confirmed(ClearingWindow &window, std::u16string_view question)
 {
-    const Message message{std::move(question), std::u16string(kTitle), MessageIcon::Question,
-                          MessageButtons::OkCancel};
+    const Message message{std::u16string(question), std::u16string(texts::kClearingTitle),
+                          MessageIcon::Question, MessageButtons::OkCancel};
     return window.showMessage(message) == MessageAnswer::Ok;
 }
 
-void tell(ClearingWindow &window, std::u16string text)
+void tell(ClearingWindow &window, std::u16string_view text)
 {
-    window.showMessage(
-        {std::move(text), std::u16string(kTitle), MessageIcon::Exclamation, MessageButtons::Ok});
+    window.showMessage({std::u16string(text), std::u16string(texts::kClearingTitle),
+                        MessageIcon::Exclamation, MessageButtons::Ok});
 }
 
 } // namespace
@@ -36,9 +33,9 @@ void clearSettings(ClearingWindow &window, std::u16string &installPath)
         window.showMessage(notInstalledNotice());
         return;
     }
-    if (!confirmed(window, u"「ORVETA」のレジストリ情報を削除しますか？"))
+    if (!confirmed(window, texts::kFirstClearingQuestion))
         return;
-    if (!confirmed(window, u"本当にレジストリ情報を削除しますか？"))
+    if (!confirmed(window, texts::kSecondClearingQuestion))
         return;
 
     // The folder goes first; deleted before a failure, it stays deleted.
@@ -46,11 +43,13 @@ void clearSettings(ClearingWindow &window, std::u16string &installPath)
         = platform::deleteSettings(kApplication, kSection, {kKeyPath, kPassWd});
         !deleted) {
         if (deleted.error().kind == platform::ErrorKind::NotFound)
-            tell(window, u"レジストリ情報の登録がありません。");
+            tell(window, texts::kNothingRegistered);
         else
-            tell(window, std::u16string(u"レジストリ情報を削除できませんでした。") + CR
-                             + platform::settingsStorePath(kApplication, kSection) + u" : "
-                             + texts::failureReason(deleted.error()));
+            tell(window,
+                 texts::fill(texts::kClearingFailed,
+                             {texts::fill(texts::kFailedAt,
+                                          {platform::settingsStorePath(kApplication, kSection),
+                                           texts::failureReason(deleted.error())})}));
         return;
     }
 
@@ -58,7 +57,7 @@ void clearSettings(ClearingWindow &window, std::u16string &installPath)
     installPath = readInstallPath();
     if (isInstalled(installPath))
         window.setFolderCaption(dataFolderText(installPath));
-    tell(window, u"レジストリ情報を削除しました。");
+    tell(window, texts::kCleared);
 }
 
 } // namespace settings

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/messages.h"
+#include "shell/message.h"
 
 #include <string>
 
@@ -15,7 +15,7 @@ public:
     ClearingWindow &operator=(const ClearingWindow &) = delete;
 
     virtual void setFolderCaption(const std::u16string &caption) = 0; // Label1
-    virtual platform::MessageAnswer showMessage(const platform::Message &message) = 0;
+    virtual shell::MessageAnswer showMessage(const shell::Message &message) = 0;
 
 protected:
     ClearingWindow() = default;

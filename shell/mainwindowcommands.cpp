@@ -1,7 +1,6 @@
 #include "shell/mainwindowcommands.h"
 
 #include "deletion/period.h"
-#include "platform/filemanager.h"
 #include "settings/productsettings.h"
 
 namespace shell {
@@ -16,11 +15,11 @@ MainWindowCommands::MainWindowCommands(MainWindowView &view)
 void MainWindowCommands::load(const platform::CalendarDate &today)
 {
     deletedCount_ = 0;
-    view_.setCaption("Label1", {});
+    view_.setCaption(Control::FolderLabel, {});
 
     const std::vector<std::u16string> periods = deletion::periodList();
     const std::u16string preset = deletion::presetPeriodText(today);
-    for (const std::string_view list : {"Combo1", "Combo2"}) {
+    for (const Control list : {Control::StartList, Control::EndList}) {
         view_.setListEntries(list, periods);
         view_.setListText(list, preset);
     }
@@ -35,62 +34,55 @@ void MainWindowCommands::activate()
     activated_ = true;
     installPath_ = settings::readInstallPath();
     if (settings::isInstalled(installPath_))
-        view_.setCaption("Label1", settings::dataFolderText(installPath_));
+        view_.setCaption(Control::FolderLabel, settings::dataFolderText(installPath_));
 }
 
-void MainWindowCommands::okClicked()
-{
-    deletion::runDeletion(*this, installPath_, deletedCount_);
-}
-
-void MainWindowCommands::cancelClicked()
-{
-    view_.endProgram();
-}
-
-void MainWindowCommands::menuChosen(MenuCommand command)
+void MainWindowCommands::run(Command command)
 {
     switch (command) {
-    case MenuCommand::StartExplorer:
-        platform::openFileManager();
+    case Command::DeleteMonths:
+        deletion::runDeletion(*this, installPath_, deletedCount_);
         break;
-    case MenuCommand::ClearSettings:
+    case Command::EndProgram:
+        view_.endProgram();
+        break;
+    case Command::OpenFileManager:
+        view_.openFileManager();
+        break;
+    case Command::ClearSettings:
         settings::clearSettings(*this, installPath_);
         break;
-    case MenuCommand::EndProgram:
-        cancelClicked(); // exactly what the Cancel button does
-        break;
-    case MenuCommand::None:
+    case Command::None:
         break;
     }
 }
 
 std::u16string MainWindowCommands::startPeriodText() const
 {
-    return view_.listText("Combo1");
+    return view_.listText(Control::StartList);
 }
 
 std::u16string MainWindowCommands::endPeriodText() const
 {
-    return view_.listText("Combo2");
+    return view_.listText(Control::EndList);
 }
 
 void MainWindowCommands::setDeletedCountCaption(const std::u16string &caption)
 {
-    view_.setCaption("Label5", caption);
+    view_.setCaption(Control::DeletedCount, caption);
 }
 
 void MainWindowCommands::focusStartPeriod()
 {
-    view_.setFocus("Combo1");
+    view_.setFocus(Control::StartList);
 }
 
 void MainWindowCommands::setFolderCaption(const std::u16string &caption)
 {
-    view_.setCaption("Label1", caption);
+    view_.setCaption(Control::FolderLabel, caption);
 }
 
-platform::MessageAnswer MainWindowCommands::showMessage(const platform::Message &message)
+MessageAnswer MainWindowCommands::showMessage(const Message &message)
 {
     return view_.showMessage(message);
 }

@@ -3,6 +3,7 @@
 #include "deletion/deletionrun.h"
 #include "platform/currentdate.h"
 #include "settings/settingsclearing.h"
+#include "shell/message.h"
 #include "shell/windowdefinition.h"
 
 #include <cstdint>
@@ -12,8 +13,7 @@
 
 namespace shell {
 
-// What the window's handlers need of a front end. Controls are named as in
-// kControls.
+// What the window's handlers need of a front end.
 class MainWindowView
 {
 public:
@@ -22,15 +22,18 @@ public:
     MainWindowView &operator=(const MainWindowView &) = delete;
 
     // The label shows the text from then on, sized to it; Left and Top stay.
-    virtual void setCaption(std::string_view label, std::u16string_view text) = 0;
+    virtual void setCaption(Control label, std::u16string_view text) = 0;
     // Replaces a list's entries, in order.
-    virtual void setListEntries(std::string_view list, const std::vector<std::u16string> &entries)
-        = 0;
+    virtual void setListEntries(Control list, const std::vector<std::u16string> &entries) = 0;
     // A text equal to an entry selects that entry.
-    virtual void setListText(std::string_view list, std::u16string_view text) = 0;
-    [[nodiscard]] virtual std::u16string listText(std::string_view list) const = 0;
-    virtual void setFocus(std::string_view control) = 0;
-    virtual platform::MessageAnswer showMessage(const platform::Message &message) = 0;
+    virtual void setListText(Control list, std::u16string_view text) = 0;
+    [[nodiscard]] virtual std::u16string listText(Control list) const = 0;
+    virtual void setFocus(Control control) = 0;
+    virtual MessageAnswer showMessage(const Message &message) = 0;
+    // Opens a window of the desktop's file manager and returns at once;
+    // nothing is shown when the desktop cannot open one, as the user could
+    // do nothing about it.
+    virtual void openFileManager() = 0;
     // Leaves the event loop: no further handler runs.
     virtual void endProgram() = 0;
 
@@ -41,8 +44,7 @@ protected:
 // The main window's handlers and the state it holds for them: the install
 // path and the count of files deleted since start-up. Both front ends route
 // their events here.
-class MainWindowCommands final : private deletion::DeletionWindow,
-                                 private settings::ClearingWindow
+class MainWindowCommands final : private deletion::DeletionWindow, private settings::ClearingWindow
 {
 public:
     explicit MainWindowCommands(MainWindowView &view);
@@ -54,9 +56,8 @@ public:
     // are read only the first time, when the window first appears.
     void activate();
 
-    void okClicked(); // Command1
-    void cancelClicked(); // Command2
-    void menuChosen(MenuCommand command);
+    // What a button's click or a menu item runs.
+    void run(Command command);
 
     [[nodiscard]] const std::u16string &installPath() const { return installPath_; }
     [[nodiscard]] std::int16_t deletedCount() const { return deletedCount_; }
@@ -67,7 +68,7 @@ private:
     void setDeletedCountCaption(const std::u16string &caption) override;
     void focusStartPeriod() override;
     void setFolderCaption(const std::u16string &caption) override;
-    platform::MessageAnswer showMessage(const platform::Message &message) override;
+    MessageAnswer showMessage(const Message &message) override;
 
     MainWindowView &view_;
     std::u16string installPath_;

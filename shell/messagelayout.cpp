@@ -1,6 +1,6 @@
 #include "shell/messagelayout.h"
 
-#include "platform/messages.h"
+#include "shell/message.h"
 
 #include <algorithm>
 #include <vector>
@@ -72,20 +72,20 @@ std::u16string breakLongLines(std::u16string_view text, int maxWidth, const Text
     std::u16string result;
     result.reserve(text.size() + text.size() / 16);
     for (;;) {
-        const std::size_t lineEnd = std::min(text.find(platform::CR), text.size());
+        const std::size_t lineEnd = std::min(text.find(CR), text.size());
         std::u16string_view line = text.substr(0, lineEnd);
         while (tooWide(line)) {
             const std::size_t length = firstPieceLength(line, maxWidth, width);
             if (length == line.size())
                 break;
             result.append(line.substr(0, length));
-            result.push_back(platform::CR);
+            result.push_back(CR);
             line.remove_prefix(length);
         }
         result.append(line);
         if (lineEnd == text.size())
             return result;
-        result.push_back(platform::CR);
+        result.push_back(CR);
         text.remove_prefix(lineEnd + 1);
     }
 }

@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -16,17 +18,12 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
-#include <QStringListModel>
+#include <QUrl>
 
 namespace shell {
 namespace {
 
 #include "shell/icon.xpm"
-
-QByteArray key(std::string_view name)
-{
-    return QByteArray(name.data(), qsizetype(name.size()));
-}
 
 QRect pixelRect(const Twips &twips)
 {
@@ -119,7 +116,7 @@ MainWindow::MainWindow(const platform::CalendarDate &today, QWidget *parent)
                               | Qt::WindowCloseButtonHint)
 {
     setObjectName(displayText(kWindowName));
-    setWindowTitle(displayText(kWindowCaption));
+    setWindowTitle(displayText(texts::kWindowCaption));
     // Read from the compiled-in XPM, which needs no image-format plugin.
     setWindowIcon(QPixmap(icon_xpm));
     setFont(gothicFont(kRegularPoints));
@@ -141,23 +138,20 @@ void MainWindow::buildControls()
     setCentralWidget(client);
 
     for (const ControlDefinition &definition : kControls) {
-        QWidget *container = definition.container.empty() ? client : control(definition.container);
+        QWidget *container = definition.container ? control(*definition.container) : client;
         QWidget *widget = makeControl(definition, container);
-        widget->setObjectName(QString::fromLatin1(definition.name.data(),
-                                                  qsizetype(definition.name.size())));
-        controls_.insert(key(definition.name), widget);
+        widget->setObjectName(
+            QString::fromLatin1(definition.name.data(), qsizetype(definition.name.size())));
+        controls_[std::size_t(definition.control)] = widget;
         if (auto *label = qobject_cast<QLabel *>(widget)) {
             label->move(pixelRect(definition.geometry).topLeft());
             fitCaption(label, displayText(definition.caption));
         } else {
             widget->setGeometry(pixelRect(definition.geometry));
         }
-        if (auto *button = qobject_cast<QPushButton *>(widget)) {
-            const bool ok = definition.name == "Command1";
-            connect(button, &QPushButton::clicked, this, [this, ok] {
-                ok ? commands_.okClicked() : commands_.cancelClicked();
-            });
-        }
+        if (auto *button = qobject_cast<QPushButton *>(widget))
+            connect(button, &QPushButton::clicked, this,
+                    [this, command = definition.command] { commands_.run(command); });
     }
 
     // Screen readers announce each list by the label in front of it: the
@@ -169,17 +163,18 @@ void MainWindow::buildControls()
             if (labelDefinition.kind == ControlKind::Label
                 && labelDefinition.container == listDefinition.container
                 && labelDefinition.geometry.top == listDefinition.geometry.top)
-                label(labelDefinition.name)->setBuddy(control(listDefinition.name));
+                label(labelDefinition.control)->setBuddy(control(listDefinition.control));
     }
 
-    for (std::size_t i = 0; i + 1 < kTabOrder.size(); ++i)
-        setTabOrder(control(kTabOrder[i]), control(kTabOrder[i + 1]));
-    control(kTabOrder.front())->setFocus();
+    constexpr auto order = tabOrder();
+    for (std::size_t i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(control(order[i]), control(order[i + 1]));
+    control(order.front())->setFocus();
 }
 
 void MainWindow::buildMenu()
 {
-    QMenu *menu = menuBar()->addMenu(displayText(kMenuCaption));
+    QMenu *menu = menuBar()->addMenu(displayText(texts::kFileMenu));
     const QString menuName = QString::fromLatin1(kMenuName.data(), qsizetype(kMenuName.size()));
     menu->setObjectName(menuName);
     menu->menuAction()->setObjectName(menuName);
@@ -189,7 +184,7 @@ void MainWindow::buildMenu()
         action->setObjectName(QString::fromLatin1(item.name.data(), qsizetype(item.name.size())));
         if (!item.isSeparator())
             connect(action, &QAction::triggered, this,
-                    [this, command = item.command] { commands_.menuChosen(command); });
+                    [this, command = item.command] { commands_.run(command); });
     }
 }
 
@@ -199,62 +194,63 @@ void MainWindow::showEvent(QShowEvent *event)
     commands_.activate();
 }
 
-QWidget *MainWindow::control(std::string_view name) const
+QWidget *MainWindow::control(Control control) const
 {
-    return controls_.value(key(name));
+    return controls_[std::size_t(control)];
 }
 
-QLabel *MainWindow::label(std::string_view name) const
+QLabel *MainWindow::label(Control label) const
 {
-    return qobject_cast<QLabel *>(control(name));
+    return qobject_cast<QLabel *>(control(label));
 }
 
-QComboBox *MainWindow::list(std::string_view name) const
+QComboBox *MainWindow::list(Control list) const
 {
-    return qobject_cast<QComboBox *>(control(name));
+    return qobject_cast<QComboBox *>(control(list));
 }
 
-void MainWindow::setCaption(std::string_view name, std::u16string_view text)
+void MainWindow::setCaption(Control name, std::u16string_view text)
 {
     fitCaption(label(name), displayText(text));
 }
 
-void MainWindow::setListEntries(std::string_view name, const std::vector<std::u16string> &entries)
+void MainWindow::setListEntries(Control name, const std::vector<std::u16string> &entries)
 {
-    QStringList texts;
-    texts.reserve(qsizetype(entries.size()));
+    QStringList shown;
+    shown.reserve(qsizetype(entries.size()));
     for (const std::u16string &entry : entries)
-        texts.append(displayText(entry));
-    // Lists that hold the same entries share one model.
-    for (QWidget *widget : std::as_const(controls_)) {
-        auto *other = qobject_cast<QComboBox *>(widget);
-        auto *model = other ? qobject_cast<QStringListModel *>(other->model()) : nullptr;
-        if (model && model->parent() == this && model->stringList() == texts) {
-            list(name)->setModel(model);
-            return;
-        }
-    }
-    list(name)->setModel(new QStringListModel(texts, this));
+        shown.append(displayText(entry));
+    QComboBox *box = list(name);
+    box->clear();
+    box->addItems(shown);
 }
 
-void MainWindow::setListText(std::string_view name, std::u16string_view text)
+void MainWindow::setListText(Control name, std::u16string_view text)
 {
     list(name)->setCurrentText(displayText(text));
 }
 
-std::u16string MainWindow::listText(std::string_view name) const
+std::u16string MainWindow::listText(Control name) const
 {
     return list(name)->currentText().toStdU16String();
 }
 
-void MainWindow::setFocus(std::string_view name)
+void MainWindow::setFocus(Control name)
 {
     control(name)->setFocus();
 }
 
-platform::MessageAnswer MainWindow::showMessage(const platform::Message &message)
+MessageAnswer MainWindow::showMessage(const Message &message)
 {
     return showMessageBox(this, message);
+}
+
+void MainWindow::openFileManager()
+{
+    // The desktop's own handler for folders (xdg-open on X11 and Wayland)
+    // decides which file manager opens; the user's home folder is where a
+    // freshly opened file manager starts anyway.
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::homePath()));
 }
 
 void MainWindow::endProgram()

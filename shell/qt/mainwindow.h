@@ -3,8 +3,9 @@
 #include "platform/currentdate.h"
 #include "shell/mainwindowcommands.h"
 
-#include <QHash>
 #include <QMainWindow>
+
+#include <array>
 
 class QComboBox;
 class QLabel;
@@ -34,20 +35,21 @@ private:
     void buildControls();
     void buildMenu();
 
-    void setCaption(std::string_view label, std::u16string_view text) override;
-    void setListEntries(std::string_view list, const std::vector<std::u16string> &entries) override;
-    void setListText(std::string_view list, std::u16string_view text) override;
-    std::u16string listText(std::string_view list) const override;
-    void setFocus(std::string_view control) override;
-    platform::MessageAnswer showMessage(const platform::Message &message) override;
+    void setCaption(Control label, std::u16string_view text) override;
+    void setListEntries(Control list, const std::vector<std::u16string> &entries) override;
+    void setListText(Control list, std::u16string_view text) override;
+    std::u16string listText(Control list) const override;
+    void setFocus(Control control) override;
+    MessageAnswer showMessage(const Message &message) override;
+    void openFileManager() override;
     void endProgram() override;
 
-    QWidget *control(std::string_view name) const;
-    QLabel *label(std::string_view name) const;
-    QComboBox *list(std::string_view name) const;
+    QWidget *control(Control control) const;
+    QLabel *label(Control label) const;
+    QComboBox *list(Control list) const;
 
     MainWindowCommands commands_{*this};
-    QHash<QByteArray, QWidget *> controls_;
+    std::array<QWidget *, kControls.size()> controls_{}; // as kControls
 };
 
 } // namespace shell

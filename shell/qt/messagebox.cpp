@@ -2,6 +2,7 @@
 
 #include "shell/messagelayout.h"
 #include "shell/qt/displaytext.h"
+#include "shell/texts.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -20,7 +21,7 @@ void setLines(QMessageBox &box, const std::u16string &text)
     // The texts break their lines with CR; not every style honours it, so
     // the box gets real line feeds.
     QString lines = displayText(text);
-    lines.replace(platform::CR, u'\n');
+    lines.replace(CR, u'\n');
     box.setText(lines);
 }
 
@@ -52,11 +53,8 @@ void setFittingLines(QMessageBox &box, const std::u16string &text)
 
 } // namespace
 
-platform::MessageAnswer showMessageBox(QWidget *parent, const platform::Message &message)
+MessageAnswer showMessageBox(QWidget *parent, const Message &message)
 {
-    using platform::MessageButtons;
-    using platform::MessageIcon;
-
     QMessageBox box(parent);
     box.setWindowTitle(displayText(message.title));
     box.setIcon(message.icon == MessageIcon::Question ? QMessageBox::Question
@@ -66,18 +64,17 @@ platform::MessageAnswer showMessageBox(QWidget *parent, const platform::Message 
         box.setEscapeButton(QMessageBox::Cancel);
         // The whole window speaks Japanese, whatever the locale and whether
         // or not a Qt translation is installed.
-        box.button(QMessageBox::Cancel)->setText(QStringLiteral("キャンセル"));
+        box.button(QMessageBox::Cancel)->setText(displayText(texts::kBoxCancel));
     } else {
         box.setStandardButtons(QMessageBox::Ok);
         box.setEscapeButton(QMessageBox::Ok);
     }
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box.button(QMessageBox::Ok)->setText(displayText(texts::kBoxOk));
     box.setDefaultButton(QMessageBox::Ok);
     // Never guessed to be rich text.
     box.setTextFormat(Qt::PlainText);
     setFittingLines(box, message.text);
-    return box.exec() == QMessageBox::Ok ? platform::MessageAnswer::Ok
-                                         : platform::MessageAnswer::Cancel;
+    return box.exec() == QMessageBox::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
 }
 
 } // namespace shell

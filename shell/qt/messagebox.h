@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/messages.h"
+#include "shell/message.h"
 
 class QWidget;
 
@@ -10,6 +10,6 @@ namespace shell {
 // OK is the default button. A box with Cancel answers Cancel to Escape and
 // to its close button, and any answer other than OK counts as Cancel; a box
 // with OK alone can only be acknowledged.
-platform::MessageAnswer showMessageBox(QWidget *parent, const platform::Message &message);
+MessageAnswer showMessageBox(QWidget *parent, const Message &message);
 
 } // namespace shell

@@ -1,8 +1,14 @@
 #include "shell/qt/raisewindow.h"
 
+#include "platform/instancelock.h"
+#include "shell/texts.h"
+
 #include <QGuiApplication>
+#include <QSocketNotifier>
 #include <QWidget>
 #include <QWindow>
+
+#include <cstdio>
 
 namespace shell {
 
@@ -25,6 +31,24 @@ void raiseWindow(QWidget *window, const std::string &activationToken)
     window->activateWindow(); // requestActivate() on the window's handle
     if (passToken)
         qunsetenv("XDG_ACTIVATION_TOKEN");
+}
+
+void hearRaiseRequests(platform::InstanceLock &lock, QObject *owner,
+                       std::function<void(const std::string &activationToken)> raise)
+{
+    const platform::Result<std::optional<int>> watched = lock.listenForRaiseRequests();
+    if (!watched) {
+        std::fprintf(stderr, "%s\n", texts::raiseNotHeardNote(watched.error()).c_str());
+        return;
+    }
+    if (!*watched)
+        return;
+    auto *notifier = new QSocketNotifier(**watched, QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, owner,
+                     [&lock, raise = std::move(raise)] {
+                         for (const std::string &token : lock.takeRaiseRequests())
+                             raise(token);
+                     });
 }
 
 } // namespace shell

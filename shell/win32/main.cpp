@@ -1,12 +1,8 @@
-#include "platform/currentdate.h"
 #include "platform/instancelock.h"
-#include "shell/win32/dpi.h"
-#include "shell/win32/mainwindow.h"
+#include "shell/singleinstance.h"
+#include "shell/win32/application.h"
 
-#include <exception>
 #include <windows.h>
-// Windows' own headers after windows.h, which they build on.
-#include <commctrl.h>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
 {
@@ -19,32 +15,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
     // A second copy brings the running one to the front and ends without a
     // window of its own.
     platform::InstanceLock instanceLock;
-    if (!instanceLock.tryAcquire()) {
-        instanceLock.askRunningCopyToRaise();
+    if (!shell::startAsOnlyCopy(instanceLock))
         return 0;
-    }
-
-    shell::enablePerMonitorDpiAwareness();
-    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
-                                        ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
-
-    try {
-        // Both month lists are preset from this one reading of the date.
-        shell::MainWindow window(instance, platform::currentLocalDate());
-        window.show(showCommand);
-
-        MSG message = {};
-        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-            if (window.handleDialogMessage(message))
-                continue;
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        return int(message.wParam);
-    } catch (const std::exception &) {
-        // Only a window that cannot be created gets here; there is nothing
-        // to show it in.
-        return 1;
-    }
+    return shell::runMainWindow(instance, showCommand);
 }

@@ -1,12 +1,11 @@
 #include "shell/win32/mainwindow.h"
 
-#include "shell/messagelayout.h"
 #include "shell/win32/dpi.h"
+#include "shell/win32/filemanager.h"
+#include "shell/win32/messagebox.h"
 #include "shell/win32/resourceids.h"
 
 #include <algorithm>
-#include <system_error>
-#include <utility>
 #include <windows.h>
 // Windows' own headers after windows.h, which they build on.
 #include <commctrl.h>
@@ -34,19 +33,6 @@ std::wstring windowText(HWND window)
     std::wstring text(std::size_t(GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(std::size_t(GetWindowTextW(window, text.data(), int(text.size()))));
     return text;
-}
-
-constexpr std::size_t indexOf(std::string_view name)
-{
-    for (std::size_t i = 0; i < kControls.size(); ++i)
-        if (kControls[i].name == name)
-            return i;
-    return kControls.size();
-}
-
-constexpr bool takesFocus(std::string_view name)
-{
-    return std::find(kTabOrder.begin(), kTabOrder.end(), name) != kTabOrder.end();
 }
 
 // A frame without a caption is only an etched line.
@@ -83,7 +69,7 @@ HFONT createGothicFont(double points, bool bold, UINT dpi)
     return CreateFontIndirectW(&font);
 }
 
-void registerWindowClass(HINSTANCE instance, WNDPROC procedure)
+platform::Result<> registerWindowClass(HINSTANCE instance, WNDPROC procedure)
 {
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof windowClass;
@@ -99,7 +85,8 @@ void registerWindowClass(HINSTANCE instance, WNDPROC procedure)
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = kMainWindowClass;
     if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        throw std::system_error(int(GetLastError()), std::system_category(), "RegisterClassExW");
+        return platform::failure(platform::lastSystemError());
+    return {};
 }
 
 HMENU createMenuBar()
@@ -112,35 +99,57 @@ HMENU createMenuBar()
         else
             AppendMenuW(popup, MF_STRING, UINT_PTR(item.id), wide(item.caption).c_str());
     }
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), wide(kMenuCaption).c_str());
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), wide(texts::kFileMenu).c_str());
     return bar;
 }
 
 } // namespace
 
-MainWindow::MainWindow(HINSTANCE instance, const platform::CalendarDate &today)
+platform::Result<std::unique_ptr<MainWindow>>
+MainWindow::create(HINSTANCE instance, const platform::CalendarDate &today)
+{
+    std::unique_ptr<MainWindow> window(new MainWindow(instance));
+    if (const platform::Result<> built = window->build(today); !built)
+        return platform::failure(built.error());
+    return window;
+}
+
+MainWindow::MainWindow(HINSTANCE instance)
     : instance_(instance)
 {
-    registerWindowClass(instance, &MainWindow::windowProcedure);
+}
+
+platform::Result<> MainWindow::build(const platform::CalendarDate &today)
+{
+    if (const platform::Result<> registered
+        = registerWindowClass(instance_, &MainWindow::windowProcedure);
+        !registered)
+        return registered;
     // Laid out for its monitor once it exists; the size given here is
     // replaced straight away.
+    const HMENU menu = createMenuBar();
     const HWND window
-        = CreateWindowExW(kWindowExStyle, kMainWindowClass, wide(kWindowCaption).c_str(),
+        = CreateWindowExW(kWindowExStyle, kMainWindowClass, wide(texts::kWindowCaption).c_str(),
                           kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, pixels(kClientWidth),
-                          pixels(kClientHeight), nullptr, createMenuBar(), instance, this);
-    if (!window)
-        throw std::system_error(int(GetLastError()), std::system_category(), "CreateWindowExW");
+                          pixels(kClientHeight), nullptr, menu, instance_, this);
+    if (!window) {
+        const platform::SystemError error = platform::lastSystemError();
+        DestroyMenu(menu);
+        return platform::failure(error);
+    }
 
     dpi_ = dpiForWindow(window_);
     createFonts();
-    createControls();
+    if (const platform::Result<> created = createControls(); !created)
+        return created;
     createToolTips();
     orderForTabbing();
     layOut();
     fitWindowToClient(nullptr);
-    lastFocus_ = control(kTabOrder.front());
+    lastFocus_ = control(tabOrder().front());
 
     commands_.load(today);
+    return {};
 }
 
 MainWindow::~MainWindow()
@@ -211,9 +220,10 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         // No button is the window's default: Enter presses the button that
         // has the focus, and nothing otherwise.
         const HWND focus = GetFocus();
-        for (std::size_t i = 0; i < kControls.size(); ++i)
-            if (kControls[i].kind == ControlKind::CommandButton && controls_[i] == focus)
-                return MAKELRESULT(kControls[i].id, DC_HASDEFID);
+        for (const ControlDefinition &definition : kControls)
+            if (definition.kind == ControlKind::CommandButton
+                && control(definition.control) == focus)
+                return MAKELRESULT(definition.id, DC_HASDEFID);
         return 0;
     }
     case WM_DPICHANGED:
@@ -232,16 +242,15 @@ void MainWindow::onCommand(WPARAM wParam, LPARAM lParam)
     const int id = LOWORD(wParam);
     if (lParam == 0 && HIWORD(wParam) == 0) {
         for (const MenuItemDefinition &item : kMenuItems)
-            if (item.id == id && !item.isSeparator())
-                commands_.menuChosen(item.command);
+            if (item.id == id)
+                commands_.run(item.command);
         return;
     }
     if (HIWORD(wParam) != BN_CLICKED)
         return;
-    if (id == findControl("Command1")->id)
-        commands_.okClicked();
-    else if (id == findControl("Command2")->id)
-        commands_.cancelClicked();
+    for (const ControlDefinition &definition : kControls)
+        if (definition.id == id && definition.kind == ControlKind::CommandButton)
+            commands_.run(definition.command);
 }
 
 // Labels and frames ask for their colours here; only labels have their own.
@@ -286,12 +295,12 @@ void MainWindow::onDpiChanged(UINT dpi, const RECT &suggested)
     DeleteObject(oldBold);
 }
 
-void MainWindow::createControls()
+platform::Result<> MainWindow::createControls()
 {
     for (std::size_t i = 0; i < kControls.size(); ++i) {
         const ControlDefinition &definition = kControls[i];
         DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
-        if (takesFocus(definition.name))
+        if (takesFocus(definition.kind))
             style |= WS_TABSTOP;
         const wchar_t *windowClass = WC_STATICW;
         switch (definition.kind) {
@@ -321,10 +330,11 @@ void MainWindow::createControls()
             0, windowClass, wide(definition.caption).c_str(), style, 0, 0, 0, 0, window_,
             reinterpret_cast<HMENU>(INT_PTR(definition.id)), instance_, nullptr);
         if (!controls_[i])
-            throw std::system_error(int(GetLastError()), std::system_category(), "CreateWindowExW");
+            return platform::failure(platform::lastSystemError());
         if (definition.kind == ControlKind::DropDownList)
             SendMessageW(controls_[i], CB_SETMINVISIBLE, kVisibleListEntries, 0);
     }
+    return {};
 }
 
 void MainWindow::createToolTips()
@@ -352,10 +362,12 @@ void MainWindow::createToolTips()
 // as one group, then the labels, then the frames underneath what they hold.
 void MainWindow::orderForTabbing()
 {
+    constexpr auto order = tabOrder();
     HWND previous = HWND_TOP;
-    for (const std::string_view name : kTabOrder) {
-        SetWindowPos(control(name), previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        previous = control(name);
+    for (const Control focusable : order) {
+        SetWindowPos(control(focusable), previous, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = control(focusable);
     }
     for (std::size_t i = 0; i < kControls.size(); ++i)
         if (kControls[i].kind == ControlKind::Frame)
@@ -366,8 +378,8 @@ void MainWindow::orderForTabbing()
         if (window)
             SetWindowLongPtrW(window, GWL_STYLE, GetWindowLongPtrW(window, GWL_STYLE) | WS_GROUP);
     };
-    startGroup(control(kTabOrder.front()));
-    startGroup(GetWindow(control(kTabOrder.back()), GW_HWNDNEXT));
+    startGroup(control(order.front()));
+    startGroup(GetWindow(control(order.back()), GW_HWNDNEXT));
 }
 
 void MainWindow::createFonts()
@@ -378,17 +390,16 @@ void MainWindow::createFonts()
 
 void MainWindow::layOut()
 {
-    for (std::size_t i = 0; i < kControls.size(); ++i) {
-        const ControlDefinition &definition = kControls[i];
-        const RECT rect = clientRect(i);
-        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(definition)),
-                     FALSE);
-        SetWindowPos(controls_[i], nullptr, rect.left, rect.top, rect.right - rect.left,
+    for (const ControlDefinition &definition : kControls) {
+        const RECT rect = clientRect(definition.control);
+        const HWND window = control(definition.control);
+        SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(definition)), FALSE);
+        SetWindowPos(window, nullptr, rect.left, rect.top, rect.right - rect.left,
                      rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
         if (definition.kind == ControlKind::Label)
-            fitLabel(i);
+            fitLabel(definition.control);
         else if (definition.kind == ControlKind::DropDownList)
-            fitListHeight(i);
+            fitListHeight(definition.control);
     }
     if (toolTips_)
         SendMessageW(toolTips_, WM_SETFONT, reinterpret_cast<WPARAM>(regularFont_), FALSE);
@@ -425,12 +436,12 @@ void MainWindow::fitWindowToClient(const POINT *topLeft)
 
 // A label's Left and Top stay; it is as wide as its text and one line high,
 // and cut off at the inner edge of the frame that holds it.
-void MainWindow::fitLabel(std::size_t index)
+void MainWindow::fitLabel(Control labelControl)
 {
-    const HWND label = controls_[index];
+    const HWND label = control(labelControl);
     const std::wstring text = windowText(label);
     const HDC dc = GetDC(label);
-    const HGDIOBJ previousFont = SelectObject(dc, fontFor(kControls[index]));
+    const HGDIOBJ previousFont = SelectObject(dc, fontFor(definitionOf(labelControl)));
     SIZE extent = {};
     GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
     TEXTMETRICW metrics = {};
@@ -438,10 +449,10 @@ void MainWindow::fitLabel(std::size_t index)
     SelectObject(dc, previousFont);
     ReleaseDC(label, dc);
 
-    const RECT rect = clientRect(index);
+    const RECT rect = clientRect(labelControl);
     int width = text.empty() ? 0 : extent.cx;
-    if (const std::string_view container = kControls[index].container; !container.empty()) {
-        const RECT frame = clientRect(indexOf(container));
+    if (const std::optional<Control> container = definitionOf(labelControl).container) {
+        const RECT frame = clientRect(*container);
         const int border = MulDiv(2, int(dpi_), int(kDesignDpi));
         width = std::max(0, std::min(width, int(frame.right - rect.left) - border));
     }
@@ -456,10 +467,10 @@ void MainWindow::fitLabel(std::size_t index)
 // the box is found to miss, as Wine reads the field's height back 2 pixels
 // higher than it was set. Wine also raises the field to the font's height
 // whenever the box is resized, so the field comes last.
-void MainWindow::fitListHeight(std::size_t index)
+void MainWindow::fitListHeight(Control listControl)
 {
-    const HWND list = controls_[index];
-    const RECT rect = clientRect(index);
+    const HWND list = control(listControl);
+    const RECT rect = clientRect(listControl);
     const int closedHeight = rect.bottom - rect.top;
     const auto entryHeight = int(SendMessageW(list, CB_GETITEMHEIGHT, 0, 0));
     SetWindowPos(list, nullptr, 0, 0, rect.right - rect.left,
@@ -485,12 +496,12 @@ int MainWindow::scaled(int twips) const
 
 // Where the control lies in the client area: its frame's offset added to
 // its own.
-RECT MainWindow::clientRect(std::size_t index) const
+RECT MainWindow::clientRect(Control control) const
 {
-    const ControlDefinition &definition = kControls[index];
+    const ControlDefinition &definition = definitionOf(control);
     Twips twips = definition.geometry;
-    if (!definition.container.empty()) {
-        const Twips &frame = findControl(definition.container)->geometry;
+    if (definition.container) {
+        const Twips &frame = definitionOf(*definition.container).geometry;
         twips.left += frame.left;
         twips.top += frame.top;
     }
@@ -499,10 +510,9 @@ RECT MainWindow::clientRect(std::size_t index) const
     return {left, top, left + scaled(twips.width), top + scaled(twips.height)};
 }
 
-HWND MainWindow::control(std::string_view name) const
+HWND MainWindow::control(Control control) const
 {
-    const std::size_t index = indexOf(name);
-    return index < controls_.size() ? controls_[index] : nullptr;
+    return controls_[std::size_t(control)];
 }
 
 HFONT MainWindow::fontFor(const ControlDefinition &definition) const
@@ -510,13 +520,13 @@ HFONT MainWindow::fontFor(const ControlDefinition &definition) const
     return definition.font == FontKind::Bold ? boldFont_ : regularFont_;
 }
 
-void MainWindow::setCaption(std::string_view label, std::u16string_view text)
+void MainWindow::setCaption(Control label, std::u16string_view text)
 {
     SetWindowTextW(control(label), wide(text).c_str());
-    fitLabel(indexOf(label));
+    fitLabel(label);
 }
 
-void MainWindow::setListEntries(std::string_view list, const std::vector<std::u16string> &entries)
+void MainWindow::setListEntries(Control list, const std::vector<std::u16string> &entries)
 {
     const HWND box = control(list);
     std::size_t characters = 0;
@@ -531,7 +541,7 @@ void MainWindow::setListEntries(std::string_view list, const std::vector<std::u1
     InvalidateRect(box, nullptr, TRUE);
 }
 
-void MainWindow::setListText(std::string_view list, std::u16string_view text)
+void MainWindow::setListText(Control list, std::u16string_view text)
 {
     const HWND box = control(list);
     const LRESULT index = SendMessageW(box, CB_FINDSTRINGEXACT, WPARAM(-1),
@@ -540,7 +550,7 @@ void MainWindow::setListText(std::string_view list, std::u16string_view text)
         SendMessageW(box, CB_SETCURSEL, WPARAM(index), 0);
 }
 
-std::u16string MainWindow::listText(std::string_view list) const
+std::u16string MainWindow::listText(Control list) const
 {
     const HWND box = control(list);
     const LRESULT index = SendMessageW(box, CB_GETCURSEL, 0, 0);
@@ -555,73 +565,20 @@ std::u16string MainWindow::listText(std::string_view list) const
     return fromWide(text);
 }
 
-void MainWindow::setFocus(std::string_view name)
+void MainWindow::setFocus(Control focused)
 {
-    lastFocus_ = control(name);
+    lastFocus_ = control(focused);
     SetFocus(lastFocus_);
 }
 
-namespace {
-
-// Windows names a message box's buttons in its own display language; the
-// tool speaks Japanese throughout, so they are named here as the box comes
-// up, before it is first drawn.
-thread_local HHOOK buttonNamingHook = nullptr;
-
-LRESULT CALLBACK nameBoxButtons(int code, WPARAM wParam, LPARAM lParam)
+MessageAnswer MainWindow::showMessage(const Message &message)
 {
-    if (code == HCBT_ACTIVATE) {
-        const auto box = reinterpret_cast<HWND>(wParam);
-        SetDlgItemTextW(box, IDOK, L"OK");
-        SetDlgItemTextW(box, IDCANCEL, L"キャンセル");
-        UnhookWindowsHookEx(std::exchange(buttonNamingHook, nullptr));
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
+    return showMessageBox(window_, dpi_, message);
 }
 
-} // namespace
-
-// A message box breaks its lines only at spaces and grows as wide as its
-// longest line: a long path made it wider than the screen. Each line is kept
-// within half the monitor's working area and 500 pixels at 96 DPI, as
-// measured in the box's own font.
-std::u16string MainWindow::fitMessageLines(std::u16string_view text) const
+void MainWindow::openFileManager()
 {
-    MONITORINFO monitor = {};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor);
-    const int maxWidth = std::min(int(monitor.rcWork.right - monitor.rcWork.left) / 2,
-                                  MulDiv(500, int(dpi_), int(kDesignDpi)));
-
-    const LOGFONTW font = messageBoxFont(dpi_);
-    const HFONT handle = CreateFontIndirectW(&font);
-    const HDC dc = CreateCompatibleDC(nullptr);
-    const HGDIOBJ previousFont = SelectObject(dc, handle);
-    std::u16string fitted = breakLongLines(text, maxWidth, [dc](std::u16string_view line) {
-        SIZE extent = {};
-        GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t *>(line.data()), int(line.size()),
-                              &extent);
-        return int(extent.cx);
-    });
-    SelectObject(dc, previousFont);
-    DeleteDC(dc);
-    DeleteObject(handle);
-    return fitted;
-}
-
-platform::MessageAnswer MainWindow::showMessage(const platform::Message &message)
-{
-    const std::wstring text = wide(fitMessageLines(message.text));
-    buttonNamingHook = SetWindowsHookExW(WH_CBT, nameBoxButtons, nullptr, GetCurrentThreadId());
-    // The lone carriage returns between the pieces break the lines as they
-    // are.
-    UINT type = MB_DEFBUTTON1;
-    type |= message.icon == platform::MessageIcon::Question ? MB_ICONQUESTION : MB_ICONEXCLAMATION;
-    type |= message.buttons == platform::MessageButtons::OkCancel ? MB_OKCANCEL : MB_OK;
-    const int answer = MessageBoxW(window_, text.c_str(), wide(message.title).c_str(), type);
-    if (buttonNamingHook)
-        UnhookWindowsHookEx(std::exchange(buttonNamingHook, nullptr));
-    return answer == IDOK ? platform::MessageAnswer::Ok : platform::MessageAnswer::Cancel;
+    shell::openFileManager();
 }
 
 void MainWindow::endProgram()

@@ -2,9 +2,11 @@
 
 #include "platform/currentdate.h"
 #include "platform/instancelock.h"
+#include "platform/result.h"
 #include "shell/mainwindowcommands.h"
 
 #include <array>
+#include <memory>
 #include <windows.h>
 
 namespace shell {
@@ -22,8 +24,10 @@ class MainWindow final : private MainWindowView
 {
 public:
     // Builds the window hidden and runs the load handler; today presets both
-    // month lists and is read once, by the caller.
-    MainWindow(HINSTANCE instance, const platform::CalendarDate &today);
+    // month lists and is read once, by the caller. A failure when the system
+    // refuses the window or one of its controls.
+    [[nodiscard]] static platform::Result<std::unique_ptr<MainWindow>>
+    create(HINSTANCE instance, const platform::CalendarDate &today);
     ~MainWindow() override;
 
     void show(int showCommand);
@@ -32,6 +36,9 @@ public:
     [[nodiscard]] bool handleDialogMessage(MSG &message);
 
 private:
+    explicit MainWindow(HINSTANCE instance);
+    [[nodiscard]] platform::Result<> build(const platform::CalendarDate &today);
+
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -40,28 +47,28 @@ private:
     void onActivate(WPARAM wParam);
     void onDpiChanged(UINT dpi, const RECT &suggested);
 
-    void createControls();
+    [[nodiscard]] platform::Result<> createControls();
     void createToolTips();
     void orderForTabbing();
     void createFonts();
     void layOut();
     void fitWindowToClient(const POINT *topLeft);
-    void fitLabel(std::size_t index);
-    void fitListHeight(std::size_t index);
+    void fitLabel(Control label);
+    void fitListHeight(Control list);
 
     [[nodiscard]] int scaled(int twips) const;
-    [[nodiscard]] RECT clientRect(std::size_t index) const;
-    [[nodiscard]] HWND control(std::string_view name) const;
+    [[nodiscard]] RECT clientRect(Control control) const;
+    [[nodiscard]] HWND control(Control control) const;
     [[nodiscard]] HFONT fontFor(const ControlDefinition &definition) const;
 
-    void setCaption(std::string_view label, std::u16string_view text) override;
-    void setListEntries(std::string_view list, const std::vector<std::u16string> &entries) override;
-    void setListText(std::string_view list, std::u16string_view text) override;
-    std::u16string listText(std::string_view list) const override;
-    void setFocus(std::string_view control) override;
-    platform::MessageAnswer showMessage(const platform::Message &message) override;
+    void setCaption(Control label, std::u16string_view text) override;
+    void setListEntries(Control list, const std::vector<std::u16string> &entries) override;
+    void setListText(Control list, std::u16string_view text) override;
+    std::u16string listText(Control list) const override;
+    void setFocus(Control control) override;
+    MessageAnswer showMessage(const Message &message) override;
+    void openFileManager() override;
     void endProgram() override;
-    [[nodiscard]] std::u16string fitMessageLines(std::u16string_view text) const;
 
     HINSTANCE instance_;
     HWND window_ = nullptr;

@@ -1,10 +1,12 @@
 #pragma once
 
 // A configuration folder of its own for the POSIX doctest programs, so that
-// no test reads or changes the user's real KORVEL.ini, and plain file access
-// to fill and read it.
+// no test reads or changes the user's real KORVEL.ini, and a way to change
+// the file as another program would.
 
+#include "platform/posix/settingswritehook.h"
 #include "platform/settingsstore.h"
+#include "tests/support/scratchfolder.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -71,14 +73,6 @@ public:
     ScopedWriteHook &operator=(const ScopedWriteHook &) = delete;
 };
 
-inline void writeFile(const std::string &path, std::string_view bytes)
-{
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    REQUIRE(fd >= 0);
-    REQUIRE(::write(fd, bytes.data(), bytes.size()) == ssize_t(bytes.size()));
-    REQUIRE(::close(fd) == 0);
-}
-
 // As a program that adds a line to its settings does: open, write, close.
 [[nodiscard]] inline bool appendToFile(const std::string &path, std::string_view bytes)
 {
@@ -86,17 +80,6 @@ inline void writeFile(const std::string &path, std::string_view bytes)
     const bool written
         = fd >= 0 && ::write(fd, bytes.data(), bytes.size()) == ssize_t(bytes.size());
     return ::close(fd) == 0 && written;
-}
-
-[[nodiscard]] inline std::string readFile(const std::string &path)
-{
-    std::string bytes;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    char buffer[65536];
-    for (ssize_t n; fd >= 0 && (n = ::read(fd, buffer, sizeof buffer)) > 0;)
-        bytes.append(buffer, std::size_t(n));
-    ::close(fd);
-    return bytes;
 }
 
 } // namespace testsupport

@@ -1,28 +1,45 @@
 #pragma once
 
-// Real folders and files for the POSIX doctest programs, no Qt.
+// Real folders and files for the doctest programs, in both builds.
 
-#include <cstdlib>
-#include <fcntl.h>
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
 #include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#ifndef _WIN32
 #include <sys/stat.h>
-#include <sys/types.h>
-#include <unistd.h>
+#endif
 
 namespace testsupport {
 
-// A fresh folder under the temporary folder, gone with everything in it
-// when the test ends. Every user may search it (0755), so that a step run
-// as another user reaches what the test lays out inside.
+// A fresh folder under the system's temporary folder, gone with everything
+// in it when the test ends.
 class ScratchFolder final
 {
 public:
     ScratchFolder()
     {
-        std::string name = (std::filesystem::temp_directory_path() / "orveta-test-XXXXXX").string();
-        if (::mkdtemp(name.data()) && ::chmod(name.c_str(), 0755) == 0)
-            path_ = name;
+        std::random_device random;
+        std::error_code error;
+        const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+        for (int attempt = 0; attempt < 100 && path_.empty() && !error; ++attempt) {
+            const std::filesystem::path candidate
+                = base / ("orveta-test-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate, error))
+                path_ = candidate;
+        }
+#ifndef _WIN32
+        // Every user may search it, so that a step run as another user
+        // reaches what the test lays out inside.
+        if (!path_.empty() && ::chmod(path_.c_str(), 0755) != 0)
+            path_.clear();
+#endif
     }
     ~ScratchFolder()
     {
@@ -33,8 +50,14 @@ public:
     ScratchFolder(const ScratchFolder &) = delete;
     ScratchFolder &operator=(const ScratchFolder &) = delete;
 
-    [[nodiscard]] bool isValid() const { return !path_.empty(); }
-    [[nodiscard]] const std::filesystem::path &path() const { return path_; }
+    [[nodiscard]] bool isValid() const
+    {
+        return !path_.empty();
+    }
+    [[nodiscard]] const std::filesystem::path &path() const
+    {
+        return path_;
+    }
     [[nodiscard]] std::filesystem::path operator/(const std::string &name) const
     {
         return path_ / name;
@@ -44,34 +67,54 @@ private:
     std::filesystem::path path_;
 };
 
-// A folder with the given owner and mode; false when it cannot be made so.
-[[nodiscard]] inline bool makeFolder(const std::filesystem::path &path, uid_t owner = 0,
-                                     mode_t mode = 0755)
+// A file with the contents given, replacing what was there; false when it
+// cannot be written.
+[[nodiscard]] inline bool writeFile(const std::filesystem::path &path,
+                                    std::string_view contents = {})
 {
-    return ::mkdir(path.c_str(), mode) == 0 && ::chown(path.c_str(), owner, owner) == 0
-           && ::chmod(path.c_str(), mode) == 0;
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(contents.data(), std::streamsize(contents.size()));
+    file.close();
+    return !file.fail();
 }
 
-// An empty file with the given owner.
-[[nodiscard]] inline bool makeFile(const std::filesystem::path &path, uid_t owner = 0)
+// What the file holds; nothing when it cannot be read.
+[[nodiscard]] inline std::string readFile(const std::filesystem::path &path)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    return fd >= 0 && ::fchown(fd, owner, owner) == 0 && ::close(fd) == 0;
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-// A symbolic link to target, owned by owner as though owner had made it.
-[[nodiscard]] inline bool makeLink(const std::string &target, const std::filesystem::path &path,
-                                   uid_t owner = 0)
+// The names in a folder, sorted; none when there is no such folder.
+[[nodiscard]] inline std::vector<std::string> folderEntries(const std::filesystem::path &folder)
 {
-    return ::symlink(target.c_str(), path.c_str()) == 0
-           && ::lchown(path.c_str(), owner, owner) == 0;
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto &entry : std::filesystem::directory_iterator(folder, error))
+        names.push_back(entry.path().filename().string());
+    std::ranges::sort(names);
+    return names;
 }
 
-// Whether anything, a dangling link included, stands at path.
-[[nodiscard]] inline bool entryExists(const std::filesystem::path &path)
+// Makes the given folder the working folder for as long as it lives.
+class WorkingFolder final
 {
-    struct stat info = {};
-    return ::lstat(path.c_str(), &info) == 0;
-}
+public:
+    explicit WorkingFolder(const std::filesystem::path &folder)
+        : saved_(std::filesystem::current_path())
+    {
+        std::filesystem::current_path(folder);
+    }
+    ~WorkingFolder()
+    {
+        std::error_code error;
+        std::filesystem::current_path(saved_, error);
+    }
+    WorkingFolder(const WorkingFolder &) = delete;
+    WorkingFolder &operator=(const WorkingFolder &) = delete;
+
+private:
+    std::filesystem::path saved_;
+};
 
 } // namespace testsupport

@@ -4,6 +4,7 @@
 
 #include "platform/filesystem.h"
 #include "platform/text.h"
+#include "tests/support/posixfiles.h"
 #include "tests/support/scratchfolder.h"
 #include "tests/support/skip.h"
 #include "tests/support/users.h"

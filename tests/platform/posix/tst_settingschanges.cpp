@@ -42,7 +42,7 @@ constexpr Way kWays[] = {{"replaced", false}, {"in place", true}};
 
 void prepare(const TemporaryConfig &config, const Way &way, const std::string &contents)
 {
-    writeFile(config.file(), contents);
+    REQUIRE(writeFile(config.file(), contents));
     if (way.inPlace)
         REQUIRE(::link(config.file().c_str(), (config.folder + "/linked.ini").c_str()) == 0);
 }
@@ -77,7 +77,7 @@ TEST_CASE("a change between reading and writing is read again")
          "[Orveta]\nOther=2\n", 2},
         {"file replaced",
          [](const std::string &path) {
-             writeFile(path + ".new", "[Orveta]\nKey_Path=/srv/new\nPass_Wd=y\nNew=3\n");
+             REQUIRE(writeFile(path + ".new", "[Orveta]\nKey_Path=/srv/new\nPass_Wd=y\nNew=3\n"));
              REQUIRE(::rename((path + ".new").c_str(), path.c_str()) == 0);
          },
          "[Orveta]\nNew=3\n", 2},

@@ -3,9 +3,9 @@
 // in the form that any length allows.
 
 #include "platform/filesystem.h"
-#include "platform/systemerror_windows.h"
+#include "platform/windows/paths.h"
 #include "tests/support/u16text.h"
-#include "tests/win32/support.h"
+#include "tests/support/windows.h"
 
 #include <doctest/doctest.h>
 #include <optional>

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <functional>
+
+namespace platform {
+
+// Called by deleteSettings right before it checks that the settings file is
+// still what it read, whether it then replaces the file or writes it in
+// place: a test changes the file there as another program might. Empty:
+// nothing.
+void setSettingsWriteHook(std::function<void()> hook);
+
+} // namespace platform
