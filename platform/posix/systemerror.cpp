@@ -5,42 +5,36 @@
 #include <cstring>
 
 namespace platform {
+namespace {
+
+// The codes of the failures users meet, by kind; any other is
+// ErrorKind::Other.
+constexpr struct
+{
+    int code;
+    ErrorKind kind;
+} kKindsOfCodes[] = {
+    {EACCES, ErrorKind::NoPermission},
+    {EPERM, ErrorKind::NoPermission},
+    {EROFS, ErrorKind::ReadOnlyFileSystem},
+    {ETXTBSY, ErrorKind::InUse},
+    {ENOSPC, ErrorKind::NoSpace},
+    {EDQUOT, ErrorKind::NoSpace},
+    {EIO, ErrorKind::IoError},
+    {ENAMETOOLONG, ErrorKind::NameTooLong},
+    {ENOENT, ErrorKind::NotFound},
+    {ENOTDIR, ErrorKind::NotFound},
+    {EBUSY, ErrorKind::Busy},
+};
+
+} // namespace
 
 SystemError systemError(int code)
 {
-    ErrorKind kind = ErrorKind::Other;
-    switch (code) {
-    case EACCES:
-    case EPERM:
-        kind = ErrorKind::NoPermission;
-        break;
-    case EROFS:
-        kind = ErrorKind::ReadOnlyFileSystem;
-        break;
-    case ETXTBSY:
-        kind = ErrorKind::InUse;
-        break;
-    case ENOSPC:
-    case EDQUOT:
-        kind = ErrorKind::NoSpace;
-        break;
-    case EIO:
-        kind = ErrorKind::IoError;
-        break;
-    case ENAMETOOLONG:
-        kind = ErrorKind::NameTooLong;
-        break;
-    case ENOENT:
-    case ENOTDIR:
-        kind = ErrorKind::NotFound;
-        break;
-    case EBUSY:
-        kind = ErrorKind::Busy;
-        break;
-    default:
-        break;
-    }
-    return {kind, code};
+    for (const auto &[known, kind] : kKindsOfCodes)
+        if (known == code)
+            return {kind, code};
+    return {ErrorKind::Other, code};
 }
 
 SystemError lastSystemError()

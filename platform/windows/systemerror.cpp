@@ -22,49 +22,40 @@ std::u16string formatMessage(DWORD code, WORD language)
     return text;
 }
 
+// The codes of the failures users meet, by kind; any other is
+// ErrorKind::Other.
+constexpr struct
+{
+    DWORD code;
+    ErrorKind kind;
+} kKindsOfCodes[] = {
+    {ERROR_ACCESS_DENIED, ErrorKind::NoPermission},
+    {ERROR_WRITE_PROTECT, ErrorKind::ReadOnlyFileSystem},
+    {ERROR_SHARING_VIOLATION, ErrorKind::InUse},
+    {ERROR_LOCK_VIOLATION, ErrorKind::InUse},
+    {ERROR_USER_MAPPED_FILE, ErrorKind::InUse},
+    {ERROR_DISK_FULL, ErrorKind::NoSpace},
+    {ERROR_HANDLE_DISK_FULL, ErrorKind::NoSpace},
+    {ERROR_CRC, ErrorKind::IoError},
+    {ERROR_IO_DEVICE, ErrorKind::IoError},
+    {ERROR_READ_FAULT, ErrorKind::IoError},
+    {ERROR_WRITE_FAULT, ErrorKind::IoError},
+    {ERROR_FILENAME_EXCED_RANGE, ErrorKind::NameTooLong},
+    {ERROR_BUFFER_OVERFLOW, ErrorKind::NameTooLong},
+    {ERROR_FILE_NOT_FOUND, ErrorKind::NotFound},
+    {ERROR_PATH_NOT_FOUND, ErrorKind::NotFound},
+    {ERROR_BUSY, ErrorKind::Busy},
+    {ERROR_BUSY_DRIVE, ErrorKind::Busy},
+};
+
 } // namespace
 
 SystemError systemError(int code)
 {
-    ErrorKind kind = ErrorKind::Other;
-    switch (DWORD(code)) {
-    case ERROR_ACCESS_DENIED:
-        kind = ErrorKind::NoPermission;
-        break;
-    case ERROR_WRITE_PROTECT:
-        kind = ErrorKind::ReadOnlyFileSystem;
-        break;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-    case ERROR_USER_MAPPED_FILE:
-        kind = ErrorKind::InUse;
-        break;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        kind = ErrorKind::NoSpace;
-        break;
-    case ERROR_CRC:
-    case ERROR_IO_DEVICE:
-    case ERROR_READ_FAULT:
-    case ERROR_WRITE_FAULT:
-        kind = ErrorKind::IoError;
-        break;
-    case ERROR_FILENAME_EXCED_RANGE:
-    case ERROR_BUFFER_OVERFLOW:
-        kind = ErrorKind::NameTooLong;
-        break;
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        kind = ErrorKind::NotFound;
-        break;
-    case ERROR_BUSY:
-    case ERROR_BUSY_DRIVE:
-        kind = ErrorKind::Busy;
-        break;
-    default:
-        break;
-    }
-    return {kind, code};
+    for (const auto &[known, kind] : kKindsOfCodes)
+        if (known == DWORD(code))
+            return {kind, code};
+    return {ErrorKind::Other, code};
 }
 
 SystemError lastSystemError()
