@@ -127,6 +127,27 @@ TEST_CASE("a file that keeps changing is left as it is")
     }
 }
 
+// A program that looked the file's name up before the writing, but opens it
+// only after, as one that the system keeps waiting in between, appends to the
+// file that the name stands for at the end.
+TEST_CASE("a program that opens the file late still appends to it")
+{
+    for (const Way &way : kWays) {
+        CAPTURE(way.name);
+        const TemporaryConfig config;
+        prepare(config, way, kStored);
+        int lookedUp = -1;
+        const ScopedWriteHook hook(
+            [&] { lookedUp = ::open(config.file().c_str(), O_PATH | O_CLOEXEC); });
+        CHECK(clear());
+        REQUIRE(lookedUp >= 0);
+        const std::string opened = "/proc/self/fd/" + std::to_string(lookedUp);
+        CHECK(appendToFile(opened, "Late=1\n"));
+        ::close(lookedUp);
+        CHECK(readFile(config.file()) == "[Orveta]\nOther=1\nLate=1\n");
+    }
+}
+
 // The keys are stored and cleared again and again while another process
 // appends numbered lines, each with an open, a write and a close of its own,
 // in bursts that each clearing sets off right before its last check, so that
