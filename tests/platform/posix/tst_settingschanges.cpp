@@ -151,8 +151,10 @@ TEST_CASE("a program that opens the file late still appends to it")
 // The keys are stored and cleared again and again while another process
 // appends numbered lines, each with an open, a write and a close of its own,
 // in bursts that each clearing sets off right before its last check, so that
-// they meet the check and the write. Every line it wrote is there at the
-// end, once, and the keys are gone.
+// they meet the check and the write. Each burst also looks the file up, and
+// the next one opens what it found first, as a program held up in between
+// would. Every line it wrote is there at the end, once, and the keys are
+// gone.
 TEST_CASE("no line that another program appends is lost")
 {
     for (const Way &way : kWays) {
@@ -166,10 +168,24 @@ TEST_CASE("no line that another program appends is lost")
         if (writer == 0) {
             ::close(go[1]);
             int lines = 0;
-            for (unsigned char burst = 0; ::read(go[0], &burst, 1) == 1;)
+            int lookedUp = -1;
+            const auto appendLate = [&] {
+                const std::string opened = "/proc/self/fd/" + std::to_string(lookedUp);
+                if (!appendToFile(opened, "Line" + std::to_string(lines++) + "=1\n"))
+                    ::_exit(1);
+                ::close(lookedUp);
+            };
+            for (unsigned char burst = 0; ::read(go[0], &burst, 1) == 1;) {
+                if (lookedUp >= 0)
+                    appendLate();
+                if ((lookedUp = ::open(config.file().c_str(), O_PATH | O_CLOEXEC)) < 0)
+                    ::_exit(1);
                 for (const int end = lines + burst; lines < end; ++lines)
                     if (!appendToFile(config.file(), "Line" + std::to_string(lines) + "=1\n"))
                         ::_exit(1);
+            }
+            if (lookedUp >= 0)
+                appendLate();
             ::_exit(::write(done[1], &lines, sizeof lines) == sizeof lines ? 0 : 1);
         }
         ::close(go[0]);
