@@ -430,11 +430,12 @@ replaceFile(const std::string &path, const FileContents &original, std::string_v
     }
     if (const Result<> reopened = reopen(path, file, O_RDONLY); !reopened)
         return reopened;
-    if (busy && !Lease(file.fd.get(), F_RDLCK).held())
-        return changedMeanwhile();
     if (mayReplace(path, file.info))
         if (std::optional<Result<>> replaced = replaceFile(path, file, contents))
             return *replaced;
+    // A read lease is granted while nobody has the file open to write.
+    if (busy && !Lease(file.fd.get(), F_RDLCK).held())
+        return changedMeanwhile();
     if (const Result<> reopened = reopen(path, file, O_RDWR); !reopened)
         return reopened;
     return rewriteInPlace(path, file, contents);
