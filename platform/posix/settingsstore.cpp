@@ -412,8 +412,9 @@ replaceFile(const std::string &path, const FileContents &original, std::string_v
 // lease-break-time, 45 seconds unless set otherwise, the opener goes ahead.)
 // Without the lease, another program has the file open: to write, and the
 // tool leaves the file as it is; to read only, and a new file is renamed in
-// place where it may be (a reader keeps what it has); or there are no leases
-// here, and the checks alone stand.
+// place where it may be (a reader keeps what it has; only a late opener, as
+// above, that meets such a reader can still miss the file); or there are no
+// leases here, and the checks alone stand.
 [[nodiscard]] Result<> writeBack(const std::string &path, FileContents &file,
                                  std::string_view contents)
 {
