@@ -156,9 +156,15 @@ std::function<void()> &writeHook()
     return hook;
 }
 
-void callWriteHook()
+std::function<void()> &swapHook()
 {
-    if (const std::function<void()> &hook = writeHook())
+    static std::function<void()> hook;
+    return hook;
+}
+
+void call(const std::function<void()> &hook)
+{
+    if (hook)
         hook();
 }
 
@@ -303,6 +309,7 @@ private:
             return dropTemporary(failure(lastSystemError()));
         return {};
     }
+    call(swapHook());
     if (stillAsRead(temporary, original) && oldLease.unbroken())
         return dropTemporary({});
     if (const Result<> swappedBack = swapNames(temporary, path); !swappedBack)
@@ -482,7 +489,7 @@ replaceFile(const std::string &path, const FileContents &original, std::string_v
     // system read-only.
     if (::access(path.c_str(), W_OK) != 0)
         return failure(lastSystemError());
-    callWriteHook();
+    call(writeHook());
     if (const Result<> written = writeBack(path, file, contents); !written)
         return written;
     if (removed < keys.size())
@@ -525,6 +532,11 @@ Result<> deleteSettings(std::u16string_view application, std::u16string_view sec
 void setSettingsWriteHook(std::function<void()> hook)
 {
     writeHook() = std::move(hook);
+}
+
+void setSettingsSwapHook(std::function<void()> hook)
+{
+    swapHook() = std::move(hook);
 }
 
 } // namespace platform

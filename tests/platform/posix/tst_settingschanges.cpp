@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <span>
 #include <sstream>
 #include <string>
@@ -25,6 +26,7 @@ namespace {
 using platform::ErrorKind;
 using testsupport::appendToFile;
 using testsupport::readFile;
+using testsupport::ScopedSwapHook;
 using testsupport::ScopedWriteHook;
 using testsupport::TemporaryConfig;
 using testsupport::writeFile;
@@ -164,6 +166,30 @@ TEST_CASE("a file that another program keeps open to write is left as it is")
         CHECK(cleared.error() == platform::SystemError{ErrorKind::ChangedMeanwhile, 0});
         CHECK(readFile(config.file()) == kStored);
     }
+}
+
+// Beside a reader, a new file takes the old one's name; should another
+// program begin to open the old one meanwhile, to write, it gets it back.
+TEST_CASE("a program that begins to open the file amid its replacing gets it back")
+{
+    const TemporaryConfig config;
+    const platform::Descriptor keptOpen = prepare(config, kWays[2], kStored);
+    int swaps = 0;
+    const ScopedSwapHook hook([&] {
+        if (swaps++ > 0)
+            return;
+        // The old file now has the new one's temporary name. Opening it does
+        // not wait here, but it begins to, as far as the lease can tell.
+        for (const std::string &name : config.entries())
+            if (name.starts_with(".KORVEL.ini."))
+                CHECK(
+                    ::open((config.folder + '/' + name).c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)
+                    == -1);
+    });
+    CHECK(clear());
+    CHECK(swaps == 2);
+    CHECK(readFile(config.file()) == "[Orveta]\nOther=1\n");
+    CHECK(config.entries() == std::set<std::string>{"KORVEL.ini"});
 }
 
 // A program that looked the file's name up before the writing, but opens it
