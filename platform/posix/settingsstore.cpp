@@ -156,9 +156,15 @@ std::function<void()> &writeHook()
     return hook;
 }
 
-void callWriteHook()
+std::function<void()> &swapHook()
 {
-    if (const std::function<void()> &hook = writeHook())
+    static std::function<void()> hook;
+    return hook;
+}
+
+void call(const std::function<void()> &hook)
+{
+    if (hook)
         hook();
 }
 
@@ -203,9 +209,9 @@ void callWriteHook()
 // lease, to read too) waits until the lease is given back, so that the check
 // stays true until the change is made. A read lease is granted while nobody
 // has the file open to write, a write lease while nobody has it open at all.
-// The kernel grants none for another user's file (but to root), on a file
-// system without leases, or while another program keeps the file open; the
-// checks alone stand then.
+// The kernel grants none while another program has the file open so; nor
+// for another user's file (but to root) or on a file system without leases,
+// where the checks alone stand.
 class Lease final
 {
 public:
@@ -226,7 +232,8 @@ public:
                 held_ = true;
                 return;
             }
-            if (errno != EAGAIN)
+            busy_ = errno == EAGAIN;
+            if (!busy_)
                 return;
             if (attempt < kLeaseAttempts / 2) {
                 ::sched_yield();
@@ -244,6 +251,11 @@ public:
     Lease(const Lease &) = delete;
     Lease &operator=(const Lease &) = delete;
 
+    [[nodiscard]] bool held() const { return held_; }
+    // Refused as another program has the file open, rather than for want of
+    // leases on this file system or of the right to take one.
+    [[nodiscard]] bool busy() const { return busy_; }
+
     // False once somebody has begun to open the file in a way the lease
     // holds off: asked again, the kernel also refuses the lease to a holder
     // beside an opening that has not reached the lease yet. True without a
@@ -258,6 +270,7 @@ private:
     int fd_;
     int type_;
     bool held_ = false;
+    bool busy_ = false;
 };
 
 [[nodiscard]] Result<> swapNames(const std::string &a, const std::string &b)
@@ -283,6 +296,9 @@ private:
         ::unlink(temporary.c_str());
         return outcome;
     };
+    // Another program has it open to write, and would go on writing to it.
+    if (oldLease.busy())
+        return dropTemporary(changedMeanwhile());
     if (!stillAsRead(path, original))
         return dropTemporary(changedMeanwhile());
     if (const Result<> swapped = swapNames(temporary, path); !swapped) {
@@ -293,6 +309,7 @@ private:
             return dropTemporary(failure(lastSystemError()));
         return {};
     }
+    call(swapHook());
     if (stillAsRead(temporary, original) && oldLease.unbroken())
         return dropTemporary({});
     if (const Result<> swappedBack = swapNames(temporary, path); !swappedBack)
@@ -337,7 +354,6 @@ replaceFile(const std::string &path, const FileContents &original, std::string_v
     if (::fsync(fd.get()) != 0)
         return discardFor(lastSystemError());
 
-    callWriteHook();
     const Result<> put = putInPlace(path, original, temporary, fd.get());
     // Written and synced already: a late error of the close changes nothing.
     fd.close();
@@ -350,16 +366,14 @@ replaceFile(const std::string &path, const FileContents &original, std::string_v
     return Result<>();
 }
 
-// Writes the new contents over the old ones through the file's own
-// descriptor, which keeps its inode with owner, hard links and attributes.
-// The new contents are shorter, so the file never needs more room than it
-// has, and a failed write can put the old bytes back.
-[[nodiscard]] Result<> rewriteInPlace(const std::string &path, FileContents &file,
-                                      std::string_view contents)
+// Opens the file that was read again, with flags, in place of the
+// descriptor it was read through: ChangedMeanwhile when the name now stands
+// for another file.
+[[nodiscard]] Result<> reopen(const std::string &path, FileContents &file, int flags)
 {
-    // The file is read, checked and written through one descriptor: a lease
-    // is granted only on a file that nobody else, the tool included, has open.
-    Descriptor fd(::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    file.fd.close();
+    Descriptor fd(::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    // EWOULDBLOCK: another program holds a lease on it and is changing it.
     if (!fd.isOpen() && (errno == ENOENT || errno == EWOULDBLOCK))
         return changedMeanwhile();
     struct stat info = {};
@@ -367,11 +381,17 @@ replaceFile(const std::string &path, const FileContents &original, std::string_v
         return failure(lastSystemError());
     if (info.st_dev != file.info.st_dev || info.st_ino != file.info.st_ino)
         return changedMeanwhile();
-    file.fd.close();
     file.fd = std::move(fd);
+    return {};
+}
 
-    callWriteHook();
-    const Lease lease(file.fd.get(), F_WRLCK);
+// Writes the new contents over the old ones through the file's own
+// descriptor, open to read and write, which keeps its inode with owner, hard
+// links and attributes. The new contents are shorter, so the file never
+// needs more room than it has, and a failed write can put the old bytes back.
+[[nodiscard]] Result<> rewriteInPlace(const std::string &path, const FileContents &file,
+                                      std::string_view contents)
+{
     // Our shorter copy would cut what another program wrote since.
     if (!stillAsRead(path, file))
         return changedMeanwhile();
@@ -384,6 +404,49 @@ replaceFile(const std::string &path, const FileContents &original, std::string_v
         && ::ftruncate(file.fd.get(), off_t(file.bytes.size())) == 0)
         ::fsync(file.fd.get());
     return written;
+}
+
+// Writes the file back, in place under a write lease whenever the kernel
+// grants one, that is whenever nobody else has the file open: whoever opens
+// it meanwhile, also a program that looked its name up before, waits at the
+// lease and then finds the same file, written, and appends to it. A new file
+// renamed into the old one's place cannot promise that: a program that
+// looked the name up before the rename and opens it after, however late on
+// a busy system, would append to the old file, which is gone. The price is
+// that a crash amid the write can leave the file half written, where a
+// renamed file is whole; nobody sees it so otherwise. (Should the tool be
+// held up longer than the kernel lets a lease keep an opener waiting,
+// lease-break-time, 45 seconds unless set otherwise, the opener goes ahead.)
+// Without the lease, another program has the file open: to write, and the
+// tool leaves the file as it is; to read only, and a new file is renamed in
+// place where it may be (a reader keeps what it has; only a late opener, as
+// above, that meets such a reader can still miss the file); or there are no
+// leases here, and the checks alone stand.
+[[nodiscard]] Result<> writeBack(const std::string &path, FileContents &file,
+                                 std::string_view contents)
+{
+    // A lease is granted only on a file that nobody else, the tool included,
+    // has open.
+    if (const Result<> reopened = reopen(path, file, O_RDWR); !reopened)
+        return reopened;
+    bool busy = false;
+    {
+        const Lease lease(file.fd.get(), F_WRLCK);
+        if (lease.held())
+            return rewriteInPlace(path, file, contents);
+        busy = lease.busy();
+    }
+    if (const Result<> reopened = reopen(path, file, O_RDONLY); !reopened)
+        return reopened;
+    if (mayReplace(path, file.info))
+        if (std::optional<Result<>> replaced = replaceFile(path, file, contents))
+            return *replaced;
+    // A read lease is granted while nobody has the file open to write.
+    if (busy && !Lease(file.fd.get(), F_RDLCK).held())
+        return changedMeanwhile();
+    if (const Result<> reopened = reopen(path, file, O_RDWR); !reopened)
+        return reopened;
+    return rewriteInPlace(path, file, contents);
 }
 
 // One reading, change and writing of the file; ChangedMeanwhile when another
@@ -426,13 +489,9 @@ replaceFile(const std::string &path, const FileContents &original, std::string_v
     // system read-only.
     if (::access(path.c_str(), W_OK) != 0)
         return failure(lastSystemError());
-    std::optional<Result<>> written;
-    if (mayReplace(path, file.info))
-        written = replaceFile(path, file, contents);
-    if (!written)
-        written = rewriteInPlace(path, file, contents);
-    if (!*written)
-        return *written;
+    call(writeHook());
+    if (const Result<> written = writeBack(path, file, contents); !written)
+        return written;
     if (removed < keys.size())
         return failure(absent);
     return {};
@@ -473,6 +532,11 @@ Result<> deleteSettings(std::u16string_view application, std::u16string_view sec
 void setSettingsWriteHook(std::function<void()> hook)
 {
     writeHook() = std::move(hook);
+}
+
+void setSettingsSwapHook(std::function<void()> hook)
+{
+    swapHook() = std::move(hook);
 }
 
 } // namespace platform

@@ -10,4 +10,8 @@ namespace platform {
 // nothing.
 void setSettingsWriteHook(std::function<void()> hook);
 
+// Called right after a new file took the old one's name, before the check
+// that nobody touched the old one meanwhile. Empty: nothing.
+void setSettingsSwapHook(std::function<void()> hook);
+
 } // namespace platform

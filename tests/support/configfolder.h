@@ -73,6 +73,20 @@ public:
     ScopedWriteHook &operator=(const ScopedWriteHook &) = delete;
 };
 
+// Called by the settings store right after a new file took the old one's
+// name, for as long as it lives.
+class ScopedSwapHook final
+{
+public:
+    explicit ScopedSwapHook(std::function<void()> hook)
+    {
+        platform::setSettingsSwapHook(std::move(hook));
+    }
+    ~ScopedSwapHook() { platform::setSettingsSwapHook({}); }
+    ScopedSwapHook(const ScopedSwapHook &) = delete;
+    ScopedSwapHook &operator=(const ScopedSwapHook &) = delete;
+};
+
 // As a program that adds a line to its settings does: open, write, close.
 [[nodiscard]] inline bool appendToFile(const std::string &path, std::string_view bytes)
 {

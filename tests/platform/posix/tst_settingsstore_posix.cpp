@@ -2,6 +2,7 @@
 // folder: found where the base directory rules put it, read without ever
 // waiting, and written so that its owner, mode, links and attributes stay.
 
+#include "platform/posix/descriptor.h"
 #include "platform/settingsstore.h"
 #include "tests/support/configfolder.h"
 #include "tests/support/environment.h"
@@ -165,8 +166,9 @@ TEST_CASE("without a usable XDG_CONFIG_HOME the file is in the home's .config")
     }
 }
 
-// A new file renamed over the old one where that loses nothing, else the
-// old file written in place; never a change where writing is forbidden.
+// The file written in place; where another program keeps it open to read, a
+// new file renamed over the old one where that loses nothing, else the old
+// file written in place; never a change where writing is forbidden.
 TEST_CASE("the file is replaced or rewritten in place so that nothing of it is lost")
 {
     if (::geteuid() != 0)
@@ -183,7 +185,7 @@ TEST_CASE("the file is replaced or rewritten in place so that nothing of it is l
         int folderAttribute = 0;
         bool hardLink = false;
         Outcome outcome = Outcome::Deleted;
-        bool replaced = true; // a new inode, else the same one written in place
+        bool replaced = true; // beside a reader: a new inode, else the same one written in place
     } rows[] = {
         {.name = "own file"},
         {.name = "read-only file, root", .mode = 0444},
@@ -227,64 +229,71 @@ TEST_CASE("the file is replaced or rewritten in place so that nothing of it is l
          .outcome = Outcome::NotWritable,
          .replaced = false},
     };
-    for (const Setup &setup : rows) {
-        CAPTURE(setup.name);
-        const TemporaryConfig config;
-        const std::string ini = config.file();
-        const std::string link = config.folder + "/linked.ini";
-        REQUIRE(writeFile(ini, kStored));
-        REQUIRE(::chown(ini.c_str(), setup.owner, setup.group.value_or(setup.owner)) == 0);
-        REQUIRE(::chmod(ini.c_str(), setup.mode) == 0);
-        REQUIRE(::chmod(config.folder.c_str(), setup.folderMode) == 0);
-        REQUIRE((!setup.hardLink || ::link(ini.c_str(), link.c_str()) == 0));
-        const bool tagged = ::setxattr(ini.c_str(), "user.origin", "ORVETA", 6, 0) == 0;
-        const AttributeGuard fileAttribute(ini, setup.fileAttribute);
-        const AttributeGuard folderAttribute(config.folder, setup.folderAttribute);
-        if (!fileAttribute.isSet() || !folderAttribute.isSet()) {
-            recordSkip("this file system does not take the immutable and append-only attributes");
-            continue;
-        }
-        const struct stat before = statOf(ini);
-        const auto entries = config.entries();
-
-        Outcome outcome = Outcome::Deleted;
-        int errorCode = 0;
-        if (setup.asOwner) {
-            // The outcome's number, then the error's; nothing when the folder
-            // is out of the user's reach.
-            const std::optional<std::string> reported = runAsUser(setup.owner, [&] {
-                if (::access(config.folder.c_str(), X_OK) != 0)
-                    return std::string();
-                const platform::Result<> deletion = remove();
-                return std::to_string(int(outcomeOf(deletion)))
-                       + std::to_string(deletion ? 0 : deletion.error().code);
-            });
-            if (!reported || reported->empty()) {
-                recordSkip("cannot act as another user in this temporary folder");
+    for (const bool keptOpen : {false, true})
+        for (const Setup &setup : rows) {
+            CAPTURE(keptOpen);
+            CAPTURE(setup.name);
+            const TemporaryConfig config;
+            const std::string ini = config.file();
+            const std::string link = config.folder + "/linked.ini";
+            REQUIRE(writeFile(ini, kStored));
+            REQUIRE(::chown(ini.c_str(), setup.owner, setup.group.value_or(setup.owner)) == 0);
+            REQUIRE(::chmod(ini.c_str(), setup.mode) == 0);
+            REQUIRE(::chmod(config.folder.c_str(), setup.folderMode) == 0);
+            REQUIRE((!setup.hardLink || ::link(ini.c_str(), link.c_str()) == 0));
+            const bool tagged = ::setxattr(ini.c_str(), "user.origin", "ORVETA", 6, 0) == 0;
+            const AttributeGuard fileAttribute(ini, setup.fileAttribute);
+            const AttributeGuard folderAttribute(config.folder, setup.folderAttribute);
+            if (!fileAttribute.isSet() || !folderAttribute.isSet()) {
+                recordSkip(
+                    "this file system does not take the immutable and append-only attributes");
                 continue;
             }
-            outcome = Outcome(reported->front() - '0');
-            errorCode = std::stoi(reported->substr(1));
-        } else {
-            const platform::Result<> deletion = remove();
-            outcome = outcomeOf(deletion);
-            errorCode = deletion ? 0 : deletion.error().code;
-        }
+            const struct stat before = statOf(ini);
+            const auto entries = config.entries();
+            const platform::Descriptor reader(keptOpen ? ::open(ini.c_str(), O_RDONLY | O_CLOEXEC)
+                                                       : -1);
+            REQUIRE(reader.isOpen() == keptOpen);
 
-        CHECK(outcome == setup.outcome);
-        CHECK((errorCode == 0) == (setup.outcome != Outcome::NotWritable));
-        const std::string expected = setup.outcome == Outcome::Deleted ? kWithoutKeyPath : kStored;
-        CHECK(readFile(ini) == expected);
-        CHECK((!setup.hardLink || readFile(link) == expected));
-        const struct stat after = statOf(ini);
-        CHECK((after.st_ino != before.st_ino) == setup.replaced);
-        CHECK(after.st_uid == before.st_uid);
-        CHECK(after.st_gid == before.st_gid);
-        CHECK(after.st_mode == before.st_mode);
-        CHECK(after.st_nlink == before.st_nlink);
-        char origin[8] = {};
-        CHECK((!tagged || ::getxattr(ini.c_str(), "user.origin", origin, sizeof origin) == 6));
-        CHECK(std::string(origin) == (tagged ? "ORVETA" : ""));
-        CHECK(config.entries() == entries);
-    }
+            Outcome outcome = Outcome::Deleted;
+            int errorCode = 0;
+            if (setup.asOwner) {
+                // The outcome's number, then the error's; nothing when the folder
+                // is out of the user's reach.
+                const std::optional<std::string> reported = runAsUser(setup.owner, [&] {
+                    if (::access(config.folder.c_str(), X_OK) != 0)
+                        return std::string();
+                    const platform::Result<> deletion = remove();
+                    return std::to_string(int(outcomeOf(deletion)))
+                           + std::to_string(deletion ? 0 : deletion.error().code);
+                });
+                if (!reported || reported->empty()) {
+                    recordSkip("cannot act as another user in this temporary folder");
+                    continue;
+                }
+                outcome = Outcome(reported->front() - '0');
+                errorCode = std::stoi(reported->substr(1));
+            } else {
+                const platform::Result<> deletion = remove();
+                outcome = outcomeOf(deletion);
+                errorCode = deletion ? 0 : deletion.error().code;
+            }
+
+            CHECK(outcome == setup.outcome);
+            CHECK((errorCode == 0) == (setup.outcome != Outcome::NotWritable));
+            const std::string expected
+                = setup.outcome == Outcome::Deleted ? kWithoutKeyPath : kStored;
+            CHECK(readFile(ini) == expected);
+            CHECK((!setup.hardLink || readFile(link) == expected));
+            const struct stat after = statOf(ini);
+            CHECK((after.st_ino != before.st_ino) == (keptOpen && setup.replaced));
+            CHECK(after.st_uid == before.st_uid);
+            CHECK(after.st_gid == before.st_gid);
+            CHECK(after.st_mode == before.st_mode);
+            CHECK(after.st_nlink == before.st_nlink);
+            char origin[8] = {};
+            CHECK((!tagged || ::getxattr(ini.c_str(), "user.origin", origin, sizeof origin) == 6));
+            CHECK(std::string(origin) == (tagged ? "ORVETA" : ""));
+            CHECK(config.entries() == entries);
+        }
 }
