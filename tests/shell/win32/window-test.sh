@@ -333,13 +333,32 @@ test_clearing()
     expect_exit ﾌﾟﾛｸﾞﾗﾑの終了
 }
 
-# One running copy.
+# One running copy: a second start ends with 0 and brings the first copy's
+# window to the front, from behind another program's window or from the
+# task bar.
 test_single_copy()
 {
+    local how cover_pid
     start_tool || return
-    timeout 60 wine "$tool" >/dev/null 2>&1
-    same "$?" 0 "exit code of the second copy"
-    expect "$(drive window)" 'windows 1'
+    for how in cover minimize; do
+        cover_pid=""
+        if [ "$how" = cover ]; then
+            drive cover &
+            cover_pid=$!
+            expect "$(drive foreground cover)" 'foreground cover'
+        else
+            drive minimize
+            expect "$(drive window)" 'minimized yes'
+        fi
+        timeout 60 wine "$tool" >/dev/null 2>&1
+        same "$?" 0 "exit code of the second copy ($how)"
+        expect "$(drive window)" 'windows 1' 'minimized no'
+        expect "$(drive foreground window)" 'foreground window'
+        if [ -n "$cover_pid" ]; then
+            drive uncover
+            wait "$cover_pid"
+        fi
+    done
     kill -0 "$tool_pid" 2>/dev/null || fail "the first copy ended"
     drive click 100
     expect_exit キャンセル
