@@ -446,6 +446,30 @@ test_long_folder()
     set_install_path 'C:\ORVETA'
 }
 
+# A folder name with a character beyond the basic plane (𠮷, two UTF-16
+# units): the folder is shown whole, and the files of the range are found
+# and deleted through the window.
+test_astral_folder()
+{
+    local folder='C:\ORVETA\𠮷野家' unix_data=$prefix/drive_c/ORVETA/𠮷野家/data code
+    mkdir -p "$unix_data"
+    for code in 200404 200405 200406; do : >"$unix_data/${code}orveta.mdb"; done
+    set_install_path "$folder"
+    start_tool || return
+    expect "$(drive controls)" "control 112 Static 24 232 * \"$folder\\data\""
+    drive select 101 2004年04月度
+    drive select 102 2004年05月度
+    drive click 103
+    drive answer 1
+    drive answer 1
+    expect "$(drive controls)" 'control 110 Static 248 16 * "削除データ数 ： 2"'
+    same "$(cd "$unix_data" && echo *)" 200406orveta.mdb "data files left beside 𠮷"
+    expect "$(drive no-box)" 'no box'
+    end_tool
+    rm -rf "$prefix/drive_c/ORVETA/𠮷野家"
+    set_install_path 'C:\ORVETA'
+}
+
 # Another DPI.
 test_dpi()
 {
@@ -514,8 +538,13 @@ test_long_path_box()
     set_install_path 'C:\ORVETA'
 }
 
-for group in ${WINDOW_TEST_GROUPS:-resources layout keyboard deletion clearing single_copy raise_box \
-    long_folder dpi long_path_box}; do
+all_groups="resources layout keyboard deletion clearing single_copy raise_box long_folder \
+astral_folder dpi long_path_box"
+for group in ${WINDOW_TEST_GROUPS:-$all_groups}; do
+    if [ "$(type -t "test_$group")" != function ]; then
+        fail "no such group"
+        continue
+    fi
     "test_$group"
     end_tool
 done
@@ -523,5 +552,14 @@ done
 if [ "$failures" -gt 0 ]; then
     echo "window-test: $failures failed" >&2
     exit 1
+fi
+# Only some groups asked for: the others did not run, which CTest shows as
+# a skip (exit code 77) rather than a pass.
+skipped=$(for group in $all_groups; do
+    [[ " ${WINDOW_TEST_GROUPS:-$all_groups} " == *" $group "* ]] || printf ' %s' "$group"
+done)
+if [ -n "$skipped" ]; then
+    echo "window-test: passed; skipped:$skipped"
+    exit 77
 fi
 echo "window-test: all passed"
