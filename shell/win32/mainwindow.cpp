@@ -35,6 +35,36 @@ std::wstring windowText(HWND window)
     return text;
 }
 
+// One line of the text in that font: as wide as the text and as high as a
+// line of the font.
+SIZE lineExtent(HFONT font, std::wstring_view text)
+{
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ previousFont = SelectObject(dc, font);
+    SIZE extent = {};
+    GetTextExtentPoint32W(dc, text.data(), int(text.size()), &extent);
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, previousFont);
+    DeleteDC(dc);
+    return {text.empty() ? 0 : extent.cx, metrics.tmHeight};
+}
+
+// The order the controls are made in: those of the tab order, then the
+// labels, then the frames.
+constexpr auto creationOrder()
+{
+    std::array<Control, kControls.size()> order{};
+    std::size_t next = 0;
+    for (const Control focusable : tabOrder())
+        order[next++] = focusable;
+    for (const ControlKind kind : {ControlKind::Label, ControlKind::Frame})
+        for (const ControlDefinition &definition : kControls)
+            if (definition.kind == kind)
+                order[next++] = definition.control;
+    return order;
+}
+
 // A frame without a caption is only an etched line.
 constexpr bool isEtchedLine(const ControlDefinition &definition)
 {
@@ -125,13 +155,16 @@ platform::Result<> MainWindow::build(const platform::CalendarDate &today)
         = registerWindowClass(instance_, &MainWindow::windowProcedure);
         !registered)
         return registered;
-    // Laid out for its monitor once it exists; the size given here is
-    // replaced straight away.
+    // Made at its size for the system's DPI, which is its monitor's unless
+    // it opens on another one; then it is laid out again below.
+    dpi_ = dpiForWindow(nullptr);
+    RECT frame{0, 0, scaled(kClientWidth), scaled(kClientHeight)};
+    adjustWindowRectForDpi(frame, kWindowStyle, true, kWindowExStyle, dpi_);
     const HMENU menu = createMenuBar();
-    const HWND window
-        = CreateWindowExW(kWindowExStyle, kMainWindowClass, wide(texts::kWindowCaption).c_str(),
-                          kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, pixels(kClientWidth),
-                          pixels(kClientHeight), nullptr, menu, instance_, this);
+    const HWND window = CreateWindowExW(
+        kWindowExStyle, kMainWindowClass, wide(texts::kWindowCaption).c_str(), kWindowStyle,
+        CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
+        menu, instance_, this);
     if (!window) {
         const platform::SystemError error = platform::lastSystemError();
         DestroyMenu(menu);
@@ -142,9 +175,6 @@ platform::Result<> MainWindow::build(const platform::CalendarDate &today)
     createFonts();
     if (const platform::Result<> created = createControls(); !created)
         return created;
-    createToolTips();
-    orderForTabbing();
-    layOut();
     fitWindowToClient(nullptr);
     lastFocus_ = control(tabOrder().front());
 
@@ -164,6 +194,10 @@ void MainWindow::show(int showCommand)
 {
     ShowWindow(window_, showCommand);
     UpdateWindow(window_);
+    // Only needed once the pointer can rest on a button: made once the
+    // window is on the screen, so that it comes up without waiting for them.
+    if (!toolTips_)
+        createToolTips();
 }
 
 bool MainWindow::handleDialogMessage(MSG &message)
@@ -295,13 +329,20 @@ void MainWindow::onDpiChanged(UINT dpi, const RECT &suggested)
     DeleteObject(oldBold);
 }
 
+// The dialog manager moves the focus through the controls in Z-order, and
+// the arrow keys within a group; a control made later lies below those made
+// before it. So the controls of the tab order are made first, as one group,
+// then the labels, then the frames, underneath what they hold.
 platform::Result<> MainWindow::createControls()
 {
-    for (std::size_t i = 0; i < kControls.size(); ++i) {
-        const ControlDefinition &definition = kControls[i];
+    constexpr auto order = creationOrder();
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const ControlDefinition &definition = definitionOf(order[i]);
         DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
         if (takesFocus(definition.kind))
             style |= WS_TABSTOP;
+        if (i == 0 || (!takesFocus(definition.kind) && takesFocus(definitionOf(order[i - 1]).kind)))
+            style |= WS_GROUP;
         const wchar_t *windowClass = WC_STATICW;
         switch (definition.kind) {
         case ControlKind::Frame:
@@ -326,13 +367,27 @@ platform::Result<> MainWindow::createControls()
             style |= BS_PUSHBUTTON;
             break;
         }
-        controls_[i] = CreateWindowExW(
-            0, windowClass, wide(definition.caption).c_str(), style, 0, 0, 0, 0, window_,
-            reinterpret_cast<HMENU>(INT_PTR(definition.id)), instance_, nullptr);
-        if (!controls_[i])
+        // Made where it stays, at its size and in its font, so that nothing
+        // has to be moved before the window is shown.
+        const std::wstring caption = wide(definition.caption);
+        const RECT rect = placement(definition, caption);
+        const HWND made = CreateWindowExW(
+            0, windowClass, caption.c_str(), style, rect.left, rect.top, rect.right - rect.left,
+            rect.bottom - rect.top, window_, reinterpret_cast<HMENU>(INT_PTR(definition.id)),
+            instance_, nullptr);
+        if (!made)
             return platform::failure(platform::lastSystemError());
-        if (definition.kind == ControlKind::DropDownList)
-            SendMessageW(controls_[i], CB_SETMINVISIBLE, kVisibleListEntries, 0);
+        controls_[std::size_t(definition.control)] = made;
+        // An etched line, as it is made, takes the size given for its
+        // inside and adds its edge: it is sized again once it exists.
+        if (isEtchedLine(definition))
+            SetWindowPos(made, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(definition)), FALSE);
+        if (definition.kind == ControlKind::DropDownList) {
+            SendMessageW(made, CB_SETMINVISIBLE, kVisibleListEntries, 0);
+            fitListHeight(definition.control);
+        }
     }
     return {};
 }
@@ -343,6 +398,7 @@ void MainWindow::createToolTips()
         = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                           WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                           CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
+    SendMessageW(toolTips_, WM_SETFONT, reinterpret_cast<WPARAM>(regularFont_), FALSE);
     for (std::size_t i = 0; i < kControls.size(); ++i) {
         if (kControls[i].toolTip.empty())
             continue;
@@ -357,48 +413,22 @@ void MainWindow::createToolTips()
     }
 }
 
-// The dialog manager moves the focus through the controls in Z-order, and
-// the arrow keys within a group: the controls of the tab order come first,
-// as one group, then the labels, then the frames underneath what they hold.
-void MainWindow::orderForTabbing()
-{
-    constexpr auto order = tabOrder();
-    HWND previous = HWND_TOP;
-    for (const Control focusable : order) {
-        SetWindowPos(control(focusable), previous, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        previous = control(focusable);
-    }
-    for (std::size_t i = 0; i < kControls.size(); ++i)
-        if (kControls[i].kind == ControlKind::Frame)
-            SetWindowPos(controls_[i], HWND_BOTTOM, 0, 0, 0, 0,
-                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-
-    const auto startGroup = [](HWND window) {
-        if (window)
-            SetWindowLongPtrW(window, GWL_STYLE, GetWindowLongPtrW(window, GWL_STYLE) | WS_GROUP);
-    };
-    startGroup(control(order.front()));
-    startGroup(GetWindow(control(order.back()), GW_HWNDNEXT));
-}
-
 void MainWindow::createFonts()
 {
     regularFont_ = createGothicFont(kRegularPoints, false, dpi_);
     boldFont_ = createGothicFont(kBoldPoints, true, dpi_);
 }
 
+// Everything placed again, for another DPI.
 void MainWindow::layOut()
 {
     for (const ControlDefinition &definition : kControls) {
-        const RECT rect = clientRect(definition.control);
         const HWND window = control(definition.control);
         SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(definition)), FALSE);
+        const RECT rect = placement(definition, windowText(window));
         SetWindowPos(window, nullptr, rect.left, rect.top, rect.right - rect.left,
                      rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
-        if (definition.kind == ControlKind::Label)
-            fitLabel(definition.control);
-        else if (definition.kind == ControlKind::DropDownList)
+        if (definition.kind == ControlKind::DropDownList)
             fitListHeight(definition.control);
     }
     if (toolTips_)
@@ -412,12 +442,17 @@ void MainWindow::fitWindowToClient(const POINT *topLeft)
     const int height = scaled(kClientHeight);
     RECT frame{0, 0, width, height};
     adjustWindowRectForDpi(frame, kWindowStyle, true, kWindowExStyle, dpi_);
-    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
-    if (!topLeft)
-        flags |= SWP_NOMOVE;
-    const POINT origin = topLeft ? *topLeft : POINT{0, 0};
-    SetWindowPos(window_, nullptr, origin.x, origin.y, frame.right - frame.left,
-                 frame.bottom - frame.top, flags);
+    RECT window = {};
+    GetWindowRect(window_, &window);
+    if (topLeft || window.right - window.left != frame.right - frame.left
+        || window.bottom - window.top != frame.bottom - frame.top) {
+        UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+        if (!topLeft)
+            flags |= SWP_NOMOVE;
+        const POINT origin = topLeft ? *topLeft : POINT{0, 0};
+        SetWindowPos(window_, nullptr, origin.x, origin.y, frame.right - frame.left,
+                     frame.bottom - frame.top, flags);
+    }
 
     // A menu bar that wraps takes more room than the frame calculation
     // allows for; the window grows by what is missing.
@@ -426,7 +461,6 @@ void MainWindow::fitWindowToClient(const POINT *topLeft)
     const int missingWidth = width - client.right;
     const int missingHeight = height - client.bottom;
     if (missingWidth != 0 || missingHeight != 0) {
-        RECT window = {};
         GetWindowRect(window_, &window);
         SetWindowPos(window_, nullptr, 0, 0, window.right - window.left + missingWidth,
                      window.bottom - window.top + missingHeight,
@@ -434,29 +468,12 @@ void MainWindow::fitWindowToClient(const POINT *topLeft)
     }
 }
 
-// A label's Left and Top stay; it is as wide as its text and one line high,
-// and cut off at the inner edge of the frame that holds it.
+// A label's Left and Top stay as it takes its new text.
 void MainWindow::fitLabel(Control labelControl)
 {
     const HWND label = control(labelControl);
-    const std::wstring text = windowText(label);
-    const HDC dc = GetDC(label);
-    const HGDIOBJ previousFont = SelectObject(dc, fontFor(definitionOf(labelControl)));
-    SIZE extent = {};
-    GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
-    TEXTMETRICW metrics = {};
-    GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, previousFont);
-    ReleaseDC(label, dc);
-
-    const RECT rect = clientRect(labelControl);
-    int width = text.empty() ? 0 : extent.cx;
-    if (const std::optional<Control> container = definitionOf(labelControl).container) {
-        const RECT frame = clientRect(*container);
-        const int border = MulDiv(2, int(dpi_), int(kDesignDpi));
-        width = std::max(0, std::min(width, int(frame.right - rect.left) - border));
-    }
-    SetWindowPos(label, nullptr, 0, 0, width, metrics.tmHeight,
+    const RECT rect = placement(definitionOf(labelControl), windowText(label));
+    SetWindowPos(label, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(label, nullptr, TRUE);
 }
@@ -508,6 +525,26 @@ RECT MainWindow::clientRect(Control control) const
     const int left = scaled(twips.left);
     const int top = scaled(twips.top);
     return {left, top, left + scaled(twips.width), top + scaled(twips.height)};
+}
+
+// Where the control goes with that text: as the table places it, but a
+// label as wide as its text and one line high, cut off at the inner edge of
+// the frame that holds it.
+RECT MainWindow::placement(const ControlDefinition &definition, std::wstring_view text) const
+{
+    RECT rect = clientRect(definition.control);
+    if (definition.kind != ControlKind::Label)
+        return rect;
+    const SIZE extent = lineExtent(fontFor(definition), text);
+    int width = extent.cx;
+    if (definition.container) {
+        const RECT frame = clientRect(*definition.container);
+        const int border = MulDiv(2, int(dpi_), int(kDesignDpi));
+        width = std::max(0, std::min(width, int(frame.right - rect.left) - border));
+    }
+    rect.right = rect.left + width;
+    rect.bottom = rect.top + extent.cy;
+    return rect;
 }
 
 HWND MainWindow::control(Control control) const

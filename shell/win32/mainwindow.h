@@ -7,6 +7,7 @@
 
 #include <array>
 #include <memory>
+#include <string_view>
 #include <windows.h>
 
 namespace shell {
@@ -49,7 +50,6 @@ private:
 
     [[nodiscard]] platform::Result<> createControls();
     void createToolTips();
-    void orderForTabbing();
     void createFonts();
     void layOut();
     void fitWindowToClient(const POINT *topLeft);
@@ -58,6 +58,8 @@ private:
 
     [[nodiscard]] int scaled(int twips) const;
     [[nodiscard]] RECT clientRect(Control control) const;
+    [[nodiscard]] RECT placement(const ControlDefinition &definition,
+                                 std::wstring_view text) const;
     [[nodiscard]] HWND control(Control control) const;
     [[nodiscard]] HFONT fontFor(const ControlDefinition &definition) const;
 

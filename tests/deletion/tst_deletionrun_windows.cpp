@@ -39,6 +39,23 @@ std::u16string makeLongFolder(std::u16string base, std::size_t length)
 
 const std::u16string kOrvetaSection = support::settingsKey(u"KORVEL", u"Orveta");
 
+// The system's own words for an error, in Japanese as the program asks for
+// them, without the line break they end with; empty where the system has
+// none in Japanese.
+std::u16string japaneseSystemText(DWORD code)
+{
+    wchar_t *buffer = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+        nullptr, code, MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN),
+        reinterpret_cast<wchar_t *>(&buffer), 0, nullptr);
+    std::u16string text(reinterpret_cast<const char16_t *>(buffer), length);
+    ::LocalFree(buffer);
+    while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r' || text.back() == u' '))
+        text.pop_back();
+    return text;
+}
+
 // ORVETA installed in a folder of the test's own on drive C:, with its
 // folder in the registry and data files for the months given.
 class Installation final
@@ -107,10 +124,20 @@ TEST_CASE("a read-only data file stops the run with the system's reason")
     const std::u16string expectedStart
         = u"勤務データの削除中にエラーが発生しました。\r" + orveta.dataFile(200405) + u" : ";
     CHECK(text.substr(0, expectedStart.size()) == expectedStart);
-    CHECK(text.ends_with(u"\r\r中止します・・・・・"));
-    // The system's reason sits between the path and the closing line.
-    CHECK(text.size()
-          > expectedStart.size() + std::u16string_view(u"\r\r中止します・・・・・").size());
+    const std::u16string_view closing = u"\r\r中止します・・・・・";
+    REQUIRE(text.ends_with(closing));
+    REQUIRE(text.size() >= expectedStart.size() + closing.size());
+    // Between the path and the closing line: the system's text for the
+    // refusal, access denied, in Japanese ("アクセスが拒否されました。" on
+    // a system without Japanese texts), never that for another code such
+    // as 0 ("この操作を正しく終了しました。").
+    const std::u16string reason
+        = text.substr(expectedStart.size(), text.size() - expectedStart.size() - closing.size());
+    std::u16string expected = japaneseSystemText(ERROR_ACCESS_DENIED);
+    if (expected.empty())
+        expected = u"アクセスが拒否されました。";
+    CHECK(reason == expected);
+    CHECK(reason != japaneseSystemText(ERROR_SUCCESS));
 }
 
 // A holder keeps the file unless it only reads and lets others read and

@@ -141,7 +141,8 @@ public:
     {
         ::CloseHandle(input_);
         if (process_) {
-            ::WaitForSingleObject(process_, 10'000);
+            // It ends as soon as its input does.
+            ::WaitForSingleObject(process_, INFINITE);
             ::CloseHandle(process_);
         }
         ::CloseHandle(output_);

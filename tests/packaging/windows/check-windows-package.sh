@@ -230,7 +230,7 @@ fi
 # A screen of our own, so that no window reaches the user's display.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(cat "$work/display")"
 
@@ -341,8 +341,8 @@ title=$(xdotool getwindowname "$window")
 ok "its window '$title' appeared"
 # taskkill without /f asks the program's windows to close, as the close box does.
 wine taskkill /im "$exe_name" >/dev/null 2>&1 || fail "taskkill /im $exe_name"
-for _ in $(seq 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$program_pid" 2>/dev/null && fail "the program did not end within 10 s of being asked to close"
+for _ in $(seq 300); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$program_pid" 2>/dev/null && fail "the program did not end within 30 s of being asked to close"
 wait "$program_pid" && code=0 || code=$?
 program_pid=
 [ "$code" -eq 0 ] || fail "the program ended with exit code $code"

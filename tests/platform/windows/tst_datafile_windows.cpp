@@ -197,3 +197,38 @@ TEST_CASE("a file held by another program")
         CHECK(!exists(path));
     }
 }
+
+// Between the probe and the deletion the file is the run's: others may read
+// it, but neither write to it nor rename or delete it meanwhile.
+TEST_CASE("a file the probe found can only be read by others until it goes")
+{
+    const TemporaryFolder folder = testFolder();
+    const std::u16string path = folder.file(u"200404orveta.mdb");
+    REQUIRE(support::createFile(path));
+    const std::optional<DataFolder> opened = openFolder(folder.path());
+    std::optional<DataFile> file = probe(opened, u"200404orveta.mdb");
+    REQUIRE(file);
+    const struct
+    {
+        const char *what;
+        DWORD access;
+        bool allowed;
+    } rows[] = {
+        {"read", GENERIC_READ, true},
+        {"write", GENERIC_WRITE, false},
+        {"delete or rename", DELETE, false},
+    };
+    for (const auto &row : rows) {
+        CAPTURE(row.what);
+        const HANDLE other = ::CreateFileW(
+            support::wide(path), row.access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CHECK((other != INVALID_HANDLE_VALUE) == row.allowed);
+        if (other != INVALID_HANDLE_VALUE)
+            ::CloseHandle(other);
+        else
+            CHECK(::GetLastError() == ERROR_SHARING_VIOLATION);
+    }
+    CHECK(file->remove().has_value());
+    CHECK(!exists(path));
+}

@@ -4,6 +4,7 @@
 
 #include <doctest/doctest.h>
 #include <memory>
+#include <windows.h>
 
 TEST_CASE("only one copy holds the lock")
 {
@@ -22,4 +23,19 @@ TEST_CASE("only one copy holds the lock")
     CHECK(later.tryAcquire() == true);
     // A later start raises the window itself: nothing to listen for.
     CHECK(later.listenForRaiseRequests() == std::nullopt);
+}
+
+// One copy per session: another user's session on the same machine, such
+// as a second desktop on a terminal server, runs its own copy.
+TEST_CASE("the lock is a mutex of the user's session, not of the machine")
+{
+    platform::InstanceLock lock;
+    REQUIRE(lock.tryAcquire() == true);
+    const HANDLE inSession = ::OpenMutexW(SYNCHRONIZE, FALSE, L"Local\\orveta-workdata-delete");
+    CHECK(inSession != nullptr);
+    const HANDLE onMachine = ::OpenMutexW(SYNCHRONIZE, FALSE, L"Global\\orveta-workdata-delete");
+    CHECK(onMachine == nullptr);
+    for (const HANDLE mutex : {inSession, onMachine})
+        if (mutex)
+            ::CloseHandle(mutex);
 }

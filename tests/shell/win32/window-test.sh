@@ -92,7 +92,7 @@ wineserver -p60 >/dev/null 2>&1
 
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb_pid=$!
-for _ in $(seq 100); do
+for _ in $(seq 600); do
     [ -s "$work/display" ] && break
     sleep 0.05
 done
@@ -101,7 +101,7 @@ DISPLAY=:$(cat "$work/display")
 export DISPLAY
 openbox --sm-disable >/dev/null 2>&1 &
 openbox_pid=$!
-for _ in $(seq 100); do
+for _ in $(seq 600); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
     sleep 0.05
 done
@@ -113,16 +113,16 @@ start_tool()
     drive window >/dev/null || { fail "the window did not appear"; return 1; }
 }
 
-# Waits up to 5 s for the tool to end and checks its exit code.
+# Waits for the tool to end, up to 30 s, and checks its exit code.
 expect_exit()
 {
     local what=$1 code
-    for _ in $(seq 100); do
+    for _ in $(seq 600); do
         kill -0 "$tool_pid" 2>/dev/null || break
         sleep 0.05
     done
     if kill -0 "$tool_pid" 2>/dev/null; then
-        fail "the tool still runs 5 s after $what"
+        fail "the tool still runs 30 s after $what"
         end_tool
         return
     fi
@@ -333,13 +333,32 @@ test_clearing()
     expect_exit ﾌﾟﾛｸﾞﾗﾑの終了
 }
 
-# One running copy.
+# One running copy: a second start ends with 0 and brings the first copy's
+# window to the front, from behind another program's window or from the
+# task bar.
 test_single_copy()
 {
+    local how cover_pid
     start_tool || return
-    timeout 20 wine "$tool" >/dev/null 2>&1
-    same "$?" 0 "exit code of the second copy"
-    expect "$(drive window)" 'windows 1'
+    for how in cover minimize; do
+        cover_pid=""
+        if [ "$how" = cover ]; then
+            drive cover &
+            cover_pid=$!
+            expect "$(drive foreground cover)" 'foreground cover'
+        else
+            drive minimize
+            expect "$(drive window)" 'minimized yes'
+        fi
+        timeout 60 wine "$tool" >/dev/null 2>&1
+        same "$?" 0 "exit code of the second copy ($how)"
+        expect "$(drive window)" 'windows 1' 'minimized no'
+        expect "$(drive foreground window)" 'foreground window'
+        if [ -n "$cover_pid" ]; then
+            drive uncover
+            wait "$cover_pid"
+        fi
+    done
     kill -0 "$tool_pid" 2>/dev/null || fail "the first copy ended"
     drive click 100
     expect_exit キャンセル
@@ -364,7 +383,7 @@ raise_and_answer_box()
         drive minimize
         expect "$(drive window)" 'minimized yes'
     fi
-    timeout 20 wine "$tool" >/dev/null 2>&1
+    timeout 60 wine "$tool" >/dev/null 2>&1
     same "$?" 0 "exit code of the second copy ($how)"
     expect "$(drive window)" 'minimized no'
     front=$(drive foreground box)
@@ -424,6 +443,30 @@ test_long_folder()
     set_install_path "$folder"
     start_tool || return
     expect "$(drive controls)" "control 112 Static 24 232 375 13 \"$folder\\data\""
+    set_install_path 'C:\ORVETA'
+}
+
+# A folder name with a character beyond the basic plane (𠮷, two UTF-16
+# units): the folder is shown whole, and the files of the range are found
+# and deleted through the window.
+test_astral_folder()
+{
+    local folder='C:\ORVETA\𠮷野家' unix_data=$prefix/drive_c/ORVETA/𠮷野家/data code
+    mkdir -p "$unix_data"
+    for code in 200404 200405 200406; do : >"$unix_data/${code}orveta.mdb"; done
+    set_install_path "$folder"
+    start_tool || return
+    expect "$(drive controls)" "control 112 Static 24 232 * \"$folder\\data\""
+    drive select 101 2004年04月度
+    drive select 102 2004年05月度
+    drive click 103
+    drive answer 1
+    drive answer 1
+    expect "$(drive controls)" 'control 110 Static 248 16 * "削除データ数 ： 2"'
+    same "$(cd "$unix_data" && echo *)" 200406orveta.mdb "data files left beside 𠮷"
+    expect "$(drive no-box)" 'no box'
+    end_tool
+    rm -rf "$prefix/drive_c/ORVETA/𠮷野家"
     set_install_path 'C:\ORVETA'
 }
 
@@ -495,8 +538,13 @@ test_long_path_box()
     set_install_path 'C:\ORVETA'
 }
 
-for group in ${WINDOW_TEST_GROUPS:-resources layout keyboard deletion clearing single_copy raise_box \
-    long_folder dpi long_path_box}; do
+all_groups="resources layout keyboard deletion clearing single_copy raise_box long_folder \
+astral_folder dpi long_path_box"
+for group in ${WINDOW_TEST_GROUPS:-$all_groups}; do
+    if [ "$(type -t "test_$group")" != function ]; then
+        fail "no such group"
+        continue
+    fi
     "test_$group"
     end_tool
 done
@@ -504,5 +552,14 @@ done
 if [ "$failures" -gt 0 ]; then
     echo "window-test: $failures failed" >&2
     exit 1
+fi
+# Only some groups asked for: the others did not run, which CTest shows as
+# a skip (exit code 77) rather than a pass.
+skipped=$(for group in $all_groups; do
+    [[ " ${WINDOW_TEST_GROUPS:-$all_groups} " == *" $group "* ]] || printf ' %s' "$group"
+done)
+if [ -n "$skipped" ]; then
+    echo "window-test: passed; skipped:$skipped"
+    exit 77
 fi
 echo "window-test: all passed"

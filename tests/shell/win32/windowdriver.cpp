@@ -42,8 +42,9 @@
 //   windowdriver version FILE         the program file's version strings
 //   windowdriver setting KEY          a value of ORVETA's settings, or "absent"
 //
-// Everything waits up to five seconds for the window or the box; a command
-// that cannot be carried out says why on standard error and exits with 1.
+// Everything waits for the window or the box, going on as soon as it comes,
+// up to a deadline no load on the machine reaches (30 s); a command that
+// cannot be carried out says why on standard error and exits with 1.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -58,7 +59,7 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"OrvetaWorkdataDeleteMainWindow";
 constexpr wchar_t kCoverClass[] = L"WindowDriverCover";
-constexpr DWORD kPatience = 5000; // milliseconds
+constexpr DWORD kPatience = 30'000; // milliseconds
 
 [[noreturn]] void fail(const std::string &why)
 {
@@ -123,7 +124,7 @@ auto waitFor(Found found, const char *what)
         if (const auto result = found())
             return result;
         if (GetTickCount() - start > kPatience)
-            fail(std::string("no ") + what + " after 5 s");
+            fail(std::string("no ") + what + " after " + std::to_string(kPatience / 1000) + " s");
         Sleep(20);
     }
 }
