@@ -109,7 +109,8 @@ inline void checkDeletionRow(const DeletionRow &row)
         = std::ranges::find(row.answers, MessageAnswer::Cancel) == row.answers.end()
           && row.messages.size() >= 2
           && std::vector(row.messages.begin(), row.messages.begin() + 2) == kConfirmed;
-    const std::u16string caption = u"削除データ数 ： " + platform::decimalText(count);
+    const std::string total = std::to_string(count);
+    const std::u16string caption = u"削除データ数 ： " + std::u16string(total.begin(), total.end());
     CHECK(window.captions
           == (confirmed && count > 0 ? std::vector{caption} : std::vector<std::u16string>()));
     CHECK(window.focusCalls == 0);
