@@ -67,6 +67,9 @@ TEST_CASE("the present data files of the chosen months go, and the window hears 
          kConfirmed + overLimit},
         {"folder in the way", 200405, 200407, dataFiles({200405, 200407}), dataFiles({200406}), 0,
          2, kConfirmed, okAnswers, folderInTheWay},
+        // 𠮷 (U+20BB7) is two UTF-16 units, four bytes of UTF-8.
+        {"ORVETA folder beyond the basic plane", 200406, 200407, two, none, 0, 2, kConfirmed,
+         okAnswers, {}, u"𠮷野家のORVETA"},
     };
     for (const DeletionRow &row : rows)
         checkDeletionRow(row);
