@@ -34,6 +34,14 @@ private slots:
         shell::configureApplication();
     }
 
+    // Desktops tie the window to its desktop entry by this name: a Wayland
+    // compositor by the app id that Qt makes of it.
+    void shouldBeNamedAfterItsDesktopEntry()
+    {
+        QCOMPARE(QGuiApplication::desktopFileName() + u".desktop"_s,
+                 QStringLiteral(DESKTOP_ENTRY));
+    }
+
     void shouldShowMessageAndReturnAnswer_data()
     {
         QTest::addColumn<bool>("question"); // with OK and Cancel, else a notice with OK
