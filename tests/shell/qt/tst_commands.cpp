@@ -88,7 +88,7 @@ private slots:
             tool->kill();
             tool->waitForFinished(5000);
         });
-        QVERIFY2(tool->waitForStarted(10000), qPrintable(tool->errorString()));
+        QVERIFY2(tool->waitForStarted(30000), qPrintable(tool->errorString()));
         // No window manager runs on the display, so the window is given the
         // keyboard directly once it is mapped. One call per key, each typed
         // into whatever has the focus, so that a menu opened by the previous
