@@ -115,6 +115,29 @@ TEST_CASE("a folder that is too short or relative counts as not installed")
     }
 }
 
+// Three characters make the shortest folder that counts, a character
+// beyond the basic plane (two UTF-16 units) counting as one. The folders
+// need not exist. (A Windows path is longer before it is absolute.)
+#ifndef _WIN32
+TEST_CASE("the shortest ORVETA folder that counts has three characters")
+{
+    const struct
+    {
+        std::u16string path;
+        bool installed;
+    } rows[] = {
+        {u"/a", false},
+        {u"/ab", true},
+        {u"/𠮷", false},
+        {u"/𠮷x", true},
+    };
+    for (const auto &row : rows) {
+        CAPTURE(row.path);
+        CHECK(settings::isInstalled(row.path) == row.installed);
+    }
+}
+#endif
+
 TEST_CASE("the months deleted are those on show once both questions are answered")
 {
     const ScratchFolder install;
