@@ -53,6 +53,9 @@ private slots:
         QTest::newRow("question, Cancel clicked")
             << true << Qt::Key_Cancel << MessageAnswer::Cancel;
         QTest::newRow("notice, Return") << false << Qt::Key_Return << MessageAnswer::Ok;
+        // A notice has nothing to cancel: however it goes, it answers OK.
+        QTest::newRow("notice, Escape") << false << Qt::Key_Escape << MessageAnswer::Ok;
+        QTest::newRow("notice, closed") << false << Qt::Key_Close << MessageAnswer::Ok;
     }
     void shouldShowMessageAndReturnAnswer()
     {
