@@ -246,6 +246,8 @@ TEST_CASE("a lock that cannot be checked lets the copy start, and it says why")
          false,
          true,
          true},
+        // Relative: it would depend on the folder the copy was started in.
+        {"runtime folder relative", {{"XDG_RUNTIME_DIR", "."}}, false, true, true},
         {"runtime folder writable by others", {}, false, true, true},
         {"runtime folder writable by its group", {}, false, true, true},
         // Its owner could take the lock from under us, or read our socket.
