@@ -139,7 +139,7 @@ TEST_CASE("the lock note tells each problem and the folder taken")
     const platform::LockProblem noHome{Step::FindHome, {}, {ErrorKind::NotFound, 0}};
     const struct
     {
-        const char *name;
+        std::string name;
         std::vector<platform::LockProblem> problems;
         std::string folderTaken;
         std::string note;
