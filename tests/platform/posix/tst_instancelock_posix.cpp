@@ -198,6 +198,11 @@ TEST_CASE("one copy runs at a time, and later starts bring it to the front")
         CHECK(fs::exists(folder / kLockName));
         CHECK(modeOf(folder) == 0700);
         CHECK(!fs::exists(copies.temporary()));
+        // No folder is made past the one the lock went to.
+        if (row.environment.contains("XDG_RUNTIME_DIR") && !row.made)
+            CHECK(!fs::exists(copies.cache()));
+        else
+            CHECK(!fs::exists(copies.state()));
     }
 }
 
