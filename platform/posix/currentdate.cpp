@@ -1,16 +1,18 @@
 #include "platform/currentdate.h"
 
-#include <ctime>
-
 namespace platform {
+
+CalendarDate localDate(std::time_t moment)
+{
+    std::tm local = {};
+    if (!::localtime_r(&moment, &local))
+        return {};
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
 
 CalendarDate currentLocalDate()
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm local = {};
-    if (!::localtime_r(&now, &local))
-        return {};
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+    return localDate(std::time(nullptr));
 }
 
 } // namespace platform

@@ -78,16 +78,21 @@ struct DeletionRow
     // What else is laid out before the run, in the data folder given; false
     // when it cannot be done here, and the row is passed over.
     std::function<bool(const std::filesystem::path &data)> prepare = {};
+    // The ORVETA folder's name in a folder of the test's own; empty: that
+    // folder itself.
+    std::u16string orvetaFolder = {};
 };
 
 // Runs the row in a fresh ORVETA folder and checks what became of it.
 inline void checkDeletionRow(const DeletionRow &row)
 {
     CAPTURE(row.name);
-    const ScratchFolder install;
-    REQUIRE(install.isValid());
+    const ScratchFolder scratch;
+    REQUIRE(scratch.isValid());
+    const std::filesystem::path install
+        = row.orvetaFolder.empty() ? scratch.path() : scratch.path() / row.orvetaFolder;
     const std::filesystem::path data = install / "data";
-    REQUIRE(std::filesystem::create_directory(data));
+    REQUIRE(std::filesystem::create_directories(data));
     for (const std::string &name : row.present)
         REQUIRE(writeFile(data / name));
     if (row.prepare && !row.prepare(data)) {
@@ -98,7 +103,7 @@ inline void checkDeletionRow(const DeletionRow &row)
     DeletionWindowStandIn window(row.start, row.end);
     window.answers.assign(row.answers.begin(), row.answers.end());
     std::int16_t count = std::int16_t(row.countBefore);
-    deletion::runDeletion(window, install.path().u16string(), count);
+    deletion::runDeletion(window, install.u16string(), count);
 
     CHECK(folderEntries(data) == row.kept);
     CHECK(count == row.countAfter);
@@ -109,7 +114,8 @@ inline void checkDeletionRow(const DeletionRow &row)
         = std::ranges::find(row.answers, MessageAnswer::Cancel) == row.answers.end()
           && row.messages.size() >= 2
           && std::vector(row.messages.begin(), row.messages.begin() + 2) == kConfirmed;
-    const std::u16string caption = u"削除データ数 ： " + platform::decimalText(count);
+    const std::string total = std::to_string(count);
+    const std::u16string caption = u"削除データ数 ： " + std::u16string(total.begin(), total.end());
     CHECK(window.captions
           == (confirmed && count > 0 ? std::vector{caption} : std::vector<std::u16string>()));
     CHECK(window.focusCalls == 0);

@@ -67,6 +67,9 @@ TEST_CASE("the present data files of the chosen months go, and the window hears 
          kConfirmed + overLimit},
         {"folder in the way", 200405, 200407, dataFiles({200405, 200407}), dataFiles({200406}), 0,
          2, kConfirmed, okAnswers, folderInTheWay},
+        // 𠮷 (U+20BB7) is two UTF-16 units, four bytes of UTF-8.
+        {"ORVETA folder beyond the basic plane", 200406, 200407, two, none, 0, 2, kConfirmed,
+         okAnswers, {}, u"𠮷野家のORVETA"},
     };
     for (const DeletionRow &row : rows)
         checkDeletionRow(row);
@@ -111,6 +114,29 @@ TEST_CASE("a folder that is too short or relative counts as not installed")
         CHECK(folderEntries(data) == dataFiles({200406}));
     }
 }
+
+// Three characters make the shortest folder that counts, a character
+// beyond the basic plane (two UTF-16 units) counting as one. The folders
+// need not exist. (A Windows path is longer before it is absolute.)
+#ifndef _WIN32
+TEST_CASE("the shortest ORVETA folder that counts has three characters")
+{
+    const struct
+    {
+        std::u16string path;
+        bool installed;
+    } rows[] = {
+        {u"/a", false},
+        {u"/ab", true},
+        {u"/𠮷", false},
+        {u"/𠮷x", true},
+    };
+    for (const auto &row : rows) {
+        CAPTURE(row.path);
+        CHECK(settings::isInstalled(row.path) == row.installed);
+    }
+}
+#endif
 
 TEST_CASE("the months deleted are those on show once both questions are answered")
 {

@@ -35,6 +35,10 @@ TEST_CASE("bytes come back as they went in")
         {"ASCII", "/home/user/orveta", u"/home/user/orveta"},
         {"Japanese", "/srv/勤務データ", u"/srv/勤務データ"},
         {"beyond the basic plane", "/srv/𠮷", u"/srv/\xD842\xDFB7"},
+        // The first and the last character of the planes beyond the basic one.
+        {"U+10000 and U+10FFFF", "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF",
+         u"\xD800\xDC00\xDBFF\xDFFF"},
+        {"an emoji", "😀", u"\xD83D\xDE00"},
         {"a replacement character as written", "caf\xEF\xBF\xBD", u"caf\xFFFD"},
         {"Latin-1 byte", "caf\xE9", u"caf\xDCE9"},
         {"lowest and highest byte", "\x80/\xFF", u"\xDC80/\xDCFF"},

@@ -42,8 +42,9 @@ public:
     }
     void setListEntries(Control list, const std::vector<std::u16string> &entries) override
     {
+        const std::string count = std::to_string(entries.size());
         record("entries", list,
-               platform::decimalText(std::int64_t(entries.size())) + u" "
+               std::u16string(count.begin(), count.end()) + u" "
                    + (entries.empty() ? u"" : entries.front() + u".." + entries.back()));
     }
     void setListText(Control list, std::u16string_view text) override

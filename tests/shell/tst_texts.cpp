@@ -6,6 +6,7 @@
 
 #include <clocale>
 #include <string>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -122,4 +123,47 @@ TEST_CASE("the program's own refusals have words of their own")
           == u"ほかのユーザーのシンボリック リンクです。");
     CHECK(failureReason({ErrorKind::ChangedMeanwhile, 0})
           == u"ほかのプログラムが同時に変更しています。");
+}
+
+// The note on standard error names every folder passed over, in order, and
+// where the lock went instead, or that the tool starts unchecked.
+TEST_CASE("the lock note tells each problem and the folder taken")
+{
+    using Step = platform::LockProblem::Step;
+    const platform::LockProblem openRuntime{Step::UseRuntimeFolder, "/run/user/1000",
+                                            {ErrorKind::OpenToOthers, 0}};
+    const platform::LockProblem foreignState{
+        Step::Open, "/home/u/.local/state/orveta-workdata-delete", {ErrorKind::ForeignOwner, 0}};
+    const platform::LockProblem relativeRuntime{Step::UseRuntimeFolder, "run",
+                                                {ErrorKind::NotAbsolute, 0}};
+    const platform::LockProblem noHome{Step::FindHome, {}, {ErrorKind::NotFound, 0}};
+    const struct
+    {
+        std::string name;
+        std::vector<platform::LockProblem> problems;
+        std::string folderTaken;
+        std::string note;
+    } rows[] = {
+        {"none", {}, "/run/user/1000", ""},
+        {"one, moved",
+         {openRuntime},
+         "/home/u/.local/state/orveta-workdata-delete",
+         "orveta-workdata-delete: XDG_RUNTIME_DIR=/run/user/1000 cannot be used (other users may "
+         "write to it): using /home/u/.local/state/orveta-workdata-delete"},
+        {"two, moved",
+         {openRuntime, foreignState},
+         "/home/u/.cache/orveta-workdata-delete",
+         "orveta-workdata-delete: XDG_RUNTIME_DIR=/run/user/1000 cannot be used (other users may "
+         "write to it); /home/u/.local/state/orveta-workdata-delete belongs to another user: "
+         "using /home/u/.cache/orveta-workdata-delete"},
+        {"two, nowhere to go",
+         {relativeRuntime, noHome},
+         "",
+         "orveta-workdata-delete: cannot check for a running copy (XDG_RUNTIME_DIR=run cannot be "
+         "used (not an absolute path); no home folder): starting anyway"},
+    };
+    for (const auto &row : rows) {
+        CAPTURE(row.name);
+        CHECK(texts::lockNote(row.problems, row.folderTaken) == row.note);
+    }
 }

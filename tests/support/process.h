@@ -23,6 +23,11 @@ extern char **environ;
 
 namespace testsupport {
 
+// How long a test waits for something that is sure to come: long enough
+// that no load on the machine makes it miss it, as the test goes on as soon
+// as it comes.
+inline constexpr std::chrono::milliseconds kPatience = std::chrono::seconds(30);
+
 class ChildProcess final
 {
 public:
@@ -73,7 +78,7 @@ public:
     {
         if (pid_ > 0 && !status_) {
             ::kill(pid_, SIGKILL);
-            waitForExit(std::chrono::seconds(5));
+            waitForExit(kPatience);
         }
         for (const int fd : {input_, output_, error_})
             if (fd >= 0)
@@ -86,7 +91,7 @@ public:
 
     // The next line it writes, without its end; empty once it has ended or
     // written none within the time given.
-    std::string nextLine(std::chrono::milliseconds wait = std::chrono::seconds(5))
+    std::string nextLine(std::chrono::milliseconds wait = kPatience)
     {
         const auto deadline = std::chrono::steady_clock::now() + wait;
         for (;;) {
@@ -110,7 +115,7 @@ public:
     }
 
     // Its exit code once it has ended within the time given, else nullopt.
-    std::optional<int> waitForExit(std::chrono::milliseconds wait = std::chrono::seconds(5))
+    std::optional<int> waitForExit(std::chrono::milliseconds wait = kPatience)
     {
         const auto deadline = std::chrono::steady_clock::now() + wait;
         while (!status_ && pid_ > 0) {

@@ -5,7 +5,6 @@
 // the script runs out, and keeps everything it was shown.
 
 #include "deletion/deletionrun.h"
-#include "deletion/period.h"
 #include "settings/settingsclearing.h"
 #include "shell/message.h"
 
@@ -15,6 +14,14 @@
 #include <vector>
 
 namespace testsupport {
+
+// The list entry of a month given as a code: "2004年06月度" for 200406.
+inline std::u16string periodEntry(int month)
+{
+    const std::string code = std::to_string(month);
+    return std::u16string(code.begin(), code.begin() + 4) + u'年'
+           + std::u16string(code.begin() + 4, code.end()) + u"月度";
+}
 
 template<typename Window>
 class RecordingWindow : public Window
@@ -47,8 +54,8 @@ public:
     // The months the two lists show from now on.
     void show(int startMonth, int endMonth)
     {
-        start = deletion::periodText(startMonth / 100, startMonth % 100);
-        end = deletion::periodText(endMonth / 100, endMonth % 100);
+        start = periodEntry(startMonth);
+        end = periodEntry(endMonth);
     }
 
     std::u16string startPeriodText() const override { return start; }

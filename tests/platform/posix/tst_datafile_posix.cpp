@@ -171,6 +171,7 @@ TEST_CASE("a file under any lock of another process is not present")
         LockApi api;
         short type;
         off_t start, length; // length 0: to the end of the file, however long
+        bool throughLink = false; // the data file is a link to the locked file
     } rows[] = {
         {"flock shared", LockApi::Flock, F_RDLCK, 0, 0},
         {"flock exclusive", LockApi::Flock, F_WRLCK, 0, 0},
@@ -180,13 +181,17 @@ TEST_CASE("a file under any lock of another process is not present")
         {"OFD write", LockApi::Ofd, F_WRLCK, 0, 0},
         {"POSIX read of bytes 10-19", LockApi::Posix, F_RDLCK, 10, 10},
         {"OFD write of bytes 10-19", LockApi::Ofd, F_WRLCK, 10, 10},
+        {"link to a file under flock", LockApi::Flock, F_WRLCK, 0, 0, true},
+        {"link to a file under a POSIX read lock", LockApi::Posix, F_RDLCK, 0, 0, true},
     };
     for (const auto &row : rows) {
         CAPTURE(row.name);
         const ScratchFolder scratch;
         REQUIRE(scratch.isValid());
-        const fs::path path = scratch / "200406orveta.mdb";
+        const fs::path path = scratch / (row.throughLink ? "target" : "200406orveta.mdb");
         REQUIRE(writeFile(path, std::string(64, 'x')));
+        if (row.throughLink)
+            REQUIRE(makeSymlink(path, scratch / "200406orveta.mdb"));
         std::optional<LockHolder> holder(std::in_place, path, row.api, row.type, row.start,
                                          row.length);
         REQUIRE(holder->isHeld());

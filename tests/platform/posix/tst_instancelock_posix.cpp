@@ -29,6 +29,7 @@
 
 using namespace std::chrono_literals;
 using testsupport::ChildProcess;
+using testsupport::kPatience;
 using testsupport::ScopedEnvironment;
 
 namespace fs = std::filesystem;
@@ -197,6 +198,11 @@ TEST_CASE("one copy runs at a time, and later starts bring it to the front")
         CHECK(fs::exists(folder / kLockName));
         CHECK(modeOf(folder) == 0700);
         CHECK(!fs::exists(copies.temporary()));
+        // No folder is made past the one the lock went to.
+        if (row.environment.contains("XDG_RUNTIME_DIR") && !row.made)
+            CHECK(!fs::exists(copies.cache()));
+        else
+            CHECK(!fs::exists(copies.state()));
     }
 }
 
@@ -245,7 +251,12 @@ TEST_CASE("a lock that cannot be checked lets the copy start, and it says why")
          false,
          true,
          true},
+        // Relative: it would depend on the folder the copy was started in.
+        {"runtime folder relative", {{"XDG_RUNTIME_DIR", "."}}, false, true, true},
         {"runtime folder writable by others", {}, false, true, true},
+        {"runtime folder writable by its group", {}, false, true, true},
+        // Its owner could take the lock from under us, or read our socket.
+        {"runtime folder of another user", {}, false, true, true},
         {"runtime folder not writable", {}, true, true, false},
         {"lock file empty", {}, false, false, true},
         {"lock file of an old copy on another host", {}, false, false, true},
@@ -256,12 +267,17 @@ TEST_CASE("a lock that cannot be checked lets the copy start, and it says why")
         {"state folder a link", noRuntime, false, true, true},
         // Ours, made private again.
         {"state folder open to others", noRuntime, false, false, true},
+        {"state folder readable by its group", noRuntime, false, false, true},
         // Another user made the folder where the lock went once: it is no
         // longer looked at.
         {"temporary folder of another user", noRuntime, false, false, true},
     };
     for (const auto &row : rows) {
         CAPTURE(row.name);
+        if ((row.asNobody || row.name.ends_with("another user")) && ::geteuid() != 0) {
+            testsupport::recordSkip("only root can hand a folder or file to another user");
+            continue;
+        }
         Copies copies;
         const fs::path lockPath = copies.runtime() / kLockName;
         const fs::path elsewhere = copies.root() / "elsewhere";
@@ -271,6 +287,10 @@ TEST_CASE("a lock that cannot be checked lets the copy start, and it says why")
             REQUIRE(::chmod(copies.runtime().c_str(), 0500) == 0);
         } else if (row.name == "runtime folder writable by others") {
             REQUIRE(::chmod(copies.runtime().c_str(), 01777) == 0);
+        } else if (row.name == "runtime folder writable by its group") {
+            REQUIRE(::chmod(copies.runtime().c_str(), 0770) == 0);
+        } else if (row.name == "runtime folder of another user") {
+            REQUIRE(changeOwner(copies.runtime(), kNobody));
         } else if (row.name.starts_with("lock file")) {
             if (row.name.ends_with("link"))
                 REQUIRE(::symlink(elsewhere.c_str(), lockPath.c_str()) == 0);
@@ -292,6 +312,9 @@ TEST_CASE("a lock that cannot be checked lets the copy start, and it says why")
         } else if (row.name == "state folder open to others") {
             REQUIRE(fs::create_directories(copies.state()));
             REQUIRE(::chmod(copies.state().c_str(), 0777) == 0);
+        } else if (row.name == "state folder readable by its group") {
+            REQUIRE(fs::create_directories(copies.state()));
+            REQUIRE(::chmod(copies.state().c_str(), 0750) == 0);
         } else if (row.name == "temporary folder of another user") {
             REQUIRE((fs::create_directory(copies.temporary())
                      && changeOwner(copies.temporary(), kNobody)));
@@ -301,13 +324,13 @@ TEST_CASE("a lock that cannot be checked lets the copy start, and it says why")
         ChildProcess &first = copies.start(row.environment, row.asNobody);
         REQUIRE(first.nextLine() == "first");
         // Waited for a while when none is expected, in case it comes late.
-        const std::string error = first.errorLines(row.told ? 5000ms : 200ms);
+        const std::string error = first.errorLines(row.told ? kPatience : 200ms);
         CHECK(std::ranges::count(error, '\n') == (row.told ? 1 : 0));
         if (row.told)
             CHECK(error.starts_with("orveta-workdata-delete: "));
 
         ChildProcess &later = copies.start(row.environment, row.asNobody);
-        CHECK(later.waitForExit(row.exclusive ? 5000ms : 500ms).has_value() == row.exclusive);
+        CHECK(later.waitForExit(row.exclusive ? kPatience : 500ms).has_value() == row.exclusive);
         CHECK(later.nextLine() == (row.exclusive ? "second" : "first"));
 
         // Nothing that was found in the way was changed.
@@ -315,10 +338,19 @@ TEST_CASE("a lock that cannot be checked lets the copy start, and it says why")
             CHECK(modeOf(copies.state()) == 0755);
         if (row.name.ends_with("link"))
             CHECK((!fs::exists(elsewhere) || isEmptyFolder(elsewhere)));
-        if (row.name.starts_with("state folder") && row.name != "state folder open to others")
+        if (row.name.starts_with("state folder") && !row.name.ends_with("open to others")
+            && !row.name.ends_with("readable by its group"))
             CHECK(fs::exists(copies.cache() / kLockName));
-        if (row.name == "state folder open to others")
+        if (row.name == "state folder open to others"
+            || row.name == "state folder readable by its group")
             CHECK(modeOf(copies.state()) == 0700);
+        // A runtime folder refused is left as it was, and the lock goes under
+        // the home.
+        if (row.name.starts_with("runtime folder") && row.name != "runtime folder missing"
+            && row.name != "runtime folder not writable") {
+            CHECK(isEmptyFolder(copies.runtime()));
+            CHECK(fs::exists(copies.state() / kLockName));
+        }
         if (row.name == "temporary folder of another user") {
             CHECK(isEmptyFolder(copies.temporary()));
             CHECK(fs::exists(copies.state() / kLockName));
@@ -358,7 +390,7 @@ TEST_CASE("a later start does not wait for a copy that does not answer")
     REQUIRE(first.nextLine() == "first");
     REQUIRE(::kill(first.pid(), SIGSTOP) == 0);
     ChildProcess &later = copies.start({{"XDG_ACTIVATION_TOKEN", "late"}});
-    REQUIRE(later.waitForExit(3000ms)); // it did not hang on the stopped copy
+    REQUIRE(later.waitForExit(kPatience)); // it did not hang on the stopped copy
     CHECK(later.nextLine(0ms) == "second");
     CHECK(later.errors.find("no answer") != std::string::npos);
 
@@ -369,6 +401,8 @@ TEST_CASE("a later start does not wait for a copy that does not answer")
 
 TEST_CASE("requests of other users are ignored")
 {
+    if (::geteuid() != 0)
+        SKIP_TEST("only root can send as another user");
     Copies copies;
     ChildProcess &first = copies.start();
     REQUIRE(first.nextLine() == "first");

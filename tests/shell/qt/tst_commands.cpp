@@ -33,7 +33,7 @@ private slots:
         const auto unhandle = qScopeGuard([] { QDesktopServices::unsetUrlHandler(u"file"_s); });
         shell::MainWindow window;
         window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(QTest::qWaitForWindowExposed(&window, 30000));
 
         menuItemFor(window, Command::OpenFileManager)->trigger();
         QCoreApplication::processEvents();
@@ -88,7 +88,7 @@ private slots:
             tool->kill();
             tool->waitForFinished(5000);
         });
-        QVERIFY2(tool->waitForStarted(10000), qPrintable(tool->errorString()));
+        QVERIFY2(tool->waitForStarted(30000), qPrintable(tool->errorString()));
         // No window manager runs on the display, so the window is given the
         // keyboard directly once it is mapped. One call per key, each typed
         // into whatever has the focus, so that a menu opened by the previous
@@ -99,7 +99,7 @@ private slots:
         for (const QString &key : keys)
             QVERIFY(xdotool({u"key"_s, key}));
         if (opensFileManager) {
-            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(log), 20000);
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(log), 30000);
             const QString home = folders.filePath(u"home"_s);
             const QString argument = QString::fromLocal8Bit(readFile(log)).trimmed();
             // Qt hands xdg-open the URL (file:///...); the bare path would do too.
@@ -109,7 +109,7 @@ private slots:
             // Still with the focus on the Cancel button: no message box came up.
             QVERIFY(xdotool({u"key"_s, u"space"_s}));
         }
-        QVERIFY2(tool->waitForFinished(20000), "the tool kept running");
+        QVERIFY2(tool->waitForFinished(30000), "the tool kept running");
         QCOMPARE(tool->exitStatus(), QProcess::NormalExit);
         QCOMPARE(tool->exitCode(), 0);
     }
@@ -123,7 +123,7 @@ private:
         environment.remove(u"XAUTHORITY"_s);
         process.setProcessEnvironment(environment);
         process.start(u"xdotool"_s, arguments);
-        if (process.waitForFinished(20000))
+        if (process.waitForFinished(30000))
             return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
         process.kill();
         process.waitForFinished(5000);

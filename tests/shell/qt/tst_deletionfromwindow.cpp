@@ -1,7 +1,6 @@
 // The OK button of the real window, from the lists the user sets to the
 // files that go and the count the window shows.
 
-#include "deletion/period.h"
 #include "shell/qt/mainwindow.h"
 #include "tests/shell/qt/testsupport.h"
 
@@ -23,9 +22,11 @@ QStringList files(std::initializer_list<int> codes)
     return names;
 }
 
-std::u16string period(int code)
+// The list entry of a month: "2004年06月度" for 200406.
+QString period(int code)
 {
-    return deletion::periodText(code / 100, code % 100);
+    const QString digits = QString::number(code);
+    return digits.left(4) + u'年' + digits.mid(4) + u"月度"_s;
 }
 
 } // namespace
@@ -35,31 +36,36 @@ class DeletionFromWindowTest final : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
+    void shouldDeleteFromWindow_data()
     {
-        QDir data(install_.filePath(u"data"_s));
-        QVERIFY(data.removeRecursively() && data.mkpath(u"."_s));
+        QTest::addColumn<QString>("orveta"); // ORVETA's folder in install_; empty: install_
+        QTest::newRow("plain") << QString();
+        // Two UTF-16 units, four bytes of UTF-8.
+        QTest::newRow("folder beyond the basic plane") << u"𠮷野家のORVETA"_s;
     }
-
     void shouldDeleteFromWindow()
     {
+        QFETCH(QString, orveta);
+        const QString folder = orveta.isEmpty() ? install_.path() : install_.filePath(orveta);
+        const QString data = folder + u"/data"_s;
+        QVERIFY(QDir(data).removeRecursively() && QDir().mkpath(data));
         const QStringList present = files({200405, 200406, 200407, 200408, 200409});
         for (const QString &name : present)
-            QVERIFY(writeFile(install_.filePath(u"data/"_s + name), {}));
+            QVERIFY(writeFile(data + u'/' + name, {}));
         const TemporaryConfig config; // read once, when the window first appears
-        QVERIFY(writeFile(config.iniPath(),
-                          "[Orveta]\nKey_Path=" + QFile::encodeName(install_.path())));
+        QVERIFY(writeFile(config.iniPath(), "[Orveta]\nKey_Path=" + folder.toUtf8()));
         shell::MainWindow window;
         window.show();
         window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(QTest::qWaitForWindowActive(&window, 30000));
+        QCOMPARE(controlOf<QLabel>(window, Control::FolderLabel)->text(), data);
         auto *start = controlOf<QComboBox>(window, Control::StartList);
         auto *end = controlOf<QComboBox>(window, Control::EndList);
         auto *ok = controlOf<QPushButton>(window, Control::OkButton);
 
         // The wrong order first: nothing goes, and the start list gets the focus.
-        start->setCurrentText(qs(period(200408)));
-        end->setCurrentText(qs(period(200406)));
+        start->setCurrentText(period(200408));
+        end->setCurrentText(period(200406));
         QVERIFY(!start->hasFocus());
         {
             const BoxAnswerer answerer({Qt::Key_Return});
@@ -69,17 +75,17 @@ private slots:
                 answerer.shown.first().text.startsWith(u"開始年月と終了年月の順序が違います。"_s));
         }
         window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        QTRY_VERIFY(start->hasFocus());
-        QCOMPARE(folderEntries(install_.filePath(u"data"_s)), present);
+        QVERIFY(QTest::qWaitForWindowActive(&window, 30000));
+        QTRY_VERIFY_WITH_TIMEOUT(start->hasFocus(), 30000);
+        QCOMPARE(folderEntries(data), present);
 
-        start->setCurrentText(qs(period(200406)));
-        end->setCurrentText(qs(period(200408)));
+        start->setCurrentText(period(200406));
+        end->setCurrentText(period(200408));
         const BoxAnswerer answerer({Qt::Key_Return, Qt::Key_Return});
         QTest::mouseClick(ok, Qt::LeftButton);
         QCOMPARE(answerer.shown.size(), 2);
         QCOMPARE(answerer.shown.last().text, u"本当に勤務データを削除してよろしいですか？"_s);
-        QCOMPARE(folderEntries(install_.filePath(u"data"_s)), files({200405, 200409}));
+        QCOMPARE(folderEntries(data), files({200405, 200409}));
         QCOMPARE(controlOf<QLabel>(window, Control::DeletedCount)->text(), u"削除データ数 ： 3"_s);
         QCOMPARE(window.commands().deletedCount(), std::int16_t(3));
     }
@@ -110,11 +116,11 @@ private slots:
         shell::MainWindow window;
         window.show();
         window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(QTest::qWaitForWindowActive(&window, 30000));
         const QString shownFolder = root.path() + u"/caf\uFFFD/data"_s;
         QCOMPARE(controlOf<QLabel>(window, Control::FolderLabel)->text(), shownFolder);
-        controlOf<QComboBox>(window, Control::StartList)->setCurrentText(qs(period(200406)));
-        controlOf<QComboBox>(window, Control::EndList)->setCurrentText(qs(period(200408)));
+        controlOf<QComboBox>(window, Control::StartList)->setCurrentText(period(200406));
+        controlOf<QComboBox>(window, Control::EndList)->setCurrentText(period(200408));
         const BoxAnswerer answerer({Qt::Key_Return, Qt::Key_Return, Qt::Key_Return});
         QTest::mouseClick(controlOf<QPushButton>(window, Control::OkButton), Qt::LeftButton);
 
@@ -134,7 +140,7 @@ private slots:
     }
 
 private:
-    QTemporaryDir install_; // its data folder is emptied before every test
+    QTemporaryDir install_; // its data folders are laid anew by each row
 };
 
 QTEST_MAIN(DeletionFromWindowTest)

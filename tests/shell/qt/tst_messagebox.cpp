@@ -34,6 +34,14 @@ private slots:
         shell::configureApplication();
     }
 
+    // Desktops tie the window to its desktop entry by this name: a Wayland
+    // compositor by the app id that Qt makes of it.
+    void shouldBeNamedAfterItsDesktopEntry()
+    {
+        QCOMPARE(QGuiApplication::desktopFileName() + u".desktop"_s,
+                 QStringLiteral(DESKTOP_ENTRY));
+    }
+
     void shouldShowMessageAndReturnAnswer_data()
     {
         QTest::addColumn<bool>("question"); // with OK and Cancel, else a notice with OK
@@ -45,6 +53,9 @@ private slots:
         QTest::newRow("question, Cancel clicked")
             << true << Qt::Key_Cancel << MessageAnswer::Cancel;
         QTest::newRow("notice, Return") << false << Qt::Key_Return << MessageAnswer::Ok;
+        // A notice has nothing to cancel: however it goes, it answers OK.
+        QTest::newRow("notice, Escape") << false << Qt::Key_Escape << MessageAnswer::Ok;
+        QTest::newRow("notice, closed") << false << Qt::Key_Close << MessageAnswer::Ok;
     }
     void shouldShowMessageAndReturnAnswer()
     {
