@@ -53,14 +53,14 @@ Outcome outcomeOf(const platform::Result<> &deletion)
                                                                   : Outcome::NotWritable;
 }
 
-// Runs call on a thread of its own. Should it still wait after a few
-// seconds, opening the FIFO at fifo for writing ends the wait, and the
+// Runs call on a thread of its own. Should it still wait after 30
+// seconds (long enough for a loaded machine), opening the FIFO at fifo for writing ends the wait, and the
 // answer is nullopt.
 template<typename Call>
 std::optional<std::invoke_result_t<Call>> withoutWaiting(const std::string &fifo, Call call)
 {
     auto running = std::async(std::launch::async, call);
-    if (running.wait_for(std::chrono::seconds(5)) == std::future_status::ready)
+    if (running.wait_for(std::chrono::seconds(30)) == std::future_status::ready)
         return running.get();
     ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
     running.wait();
