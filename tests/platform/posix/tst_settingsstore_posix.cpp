@@ -53,9 +53,9 @@ Outcome outcomeOf(const platform::Result<> &deletion)
                                                                   : Outcome::NotWritable;
 }
 
-// Runs call on a thread of its own. Should it still wait after 30
-// seconds (long enough for a loaded machine), opening the FIFO at fifo for writing ends the wait, and the
-// answer is nullopt.
+// Runs call on a thread of its own. Should it still wait after 30 seconds
+// (long enough for a loaded machine), opening the FIFO at fifo for writing
+// ends the wait, and the answer is nullopt.
 template<typename Call>
 std::optional<std::invoke_result_t<Call>> withoutWaiting(const std::string &fifo, Call call)
 {

@@ -17,11 +17,6 @@ SYSTEMTIME utcMoment(WORD year, WORD month, WORD day, WORD hour, WORD minute)
     return moment;
 }
 
-bool operator==(const platform::CalendarDate &a, const platform::CalendarDate &b)
-{
-    return a.year == b.year && a.month == b.month && a.day == b.day;
-}
-
 } // namespace
 
 TEST_CASE("a moment in UTC falls on the date of the time zone")
