@@ -333,31 +333,53 @@ test_clearing()
     expect_exit ﾌﾟﾛｸﾞﾗﾑの終了
 }
 
+# Hides the tool's window before a second start (how: cover, by another
+# program's window that takes the front, or minimize); the cover's process
+# is left in cover_pid for uncover_window.
+hide_window()
+{
+    local front
+    cover_pid=""
+    if [ "$1" = cover ]; then
+        drive cover &
+        cover_pid=$!
+        # Once, under load, a driver asked for the front printed nothing at
+        # all and the cover came up only after the second copy had raised
+        # the box: ask again until the cover is in front, a few times at most.
+        for _ in 1 2 3; do
+            front=$(drive foreground cover)
+            [[ $front == *'foreground cover'* ]] && break
+        done
+        expect "$front" 'foreground cover'
+    else
+        drive minimize
+        expect "$(drive window)" 'minimized yes'
+    fi
+}
+
+uncover_window()
+{
+    if [ -n "${cover_pid:-}" ]; then
+        drive uncover
+        wait "$cover_pid"
+        cover_pid=""
+    fi
+}
+
 # One running copy: a second start ends with 0 and brings the first copy's
 # window to the front, from behind another program's window or from the
 # task bar.
 test_single_copy()
 {
-    local how cover_pid
+    local how
     start_tool || return
     for how in cover minimize; do
-        cover_pid=""
-        if [ "$how" = cover ]; then
-            drive cover &
-            cover_pid=$!
-            expect "$(drive foreground cover)" 'foreground cover'
-        else
-            drive minimize
-            expect "$(drive window)" 'minimized yes'
-        fi
+        hide_window "$how"
         timeout 60 wine "$tool" >/dev/null 2>&1
         same "$?" 0 "exit code of the second copy ($how)"
         expect "$(drive window)" 'windows 1' 'minimized no'
         expect "$(drive foreground window)" 'foreground window'
-        if [ -n "$cover_pid" ]; then
-            drive uncover
-            wait "$cover_pid"
-        fi
+        uncover_window
     done
     kill -0 "$tool_pid" 2>/dev/null || fail "the first copy ended"
     drive click 100
@@ -374,22 +396,8 @@ test_single_copy()
 # the keyboard does on Windows.
 raise_and_answer_box()
 {
-    local how=$1 cover_pid="" front handle
-    if [ "$how" = cover ]; then
-        drive cover &
-        cover_pid=$!
-        # Once, under load, a driver asked for the front printed nothing at
-        # all and the cover came up only after the second copy had raised
-        # the box: ask again until the cover is in front, a few times at most.
-        for _ in 1 2 3; do
-            front=$(drive foreground cover)
-            [[ $front == *'foreground cover'* ]] && break
-        done
-        expect "$front" 'foreground cover'
-    else
-        drive minimize
-        expect "$(drive window)" 'minimized yes'
-    fi
+    local how=$1 front handle
+    hide_window "$how"
     timeout 60 wine "$tool" >/dev/null 2>&1
     same "$?" 0 "exit code of the second copy ($how)"
     expect "$(drive window)" 'minimized no'
@@ -399,10 +407,7 @@ raise_and_answer_box()
         handle=$(sed -n 's/^foreground box //p' <<<"$front")
         expect "$(drive closed "$handle")" closed
     fi
-    if [ -n "$cover_pid" ]; then
-        drive uncover
-        wait "$cover_pid"
-    fi
+    uncover_window
 }
 
 # Each question and notice of the deletion run and of the clearing.
