@@ -348,6 +348,20 @@ program_pid=
 [ "$code" -eq 0 ] || fail "the program ended with exit code $code"
 ok "it closed when asked, with exit code 0"
 
+# The files under drive_c and the registry's software branches are as they
+# were before the first install; when: the step just done, for the message.
+expect_as_before()
+{
+    file_list >"$work/files-after"
+    diff "$work/files-before" "$work/files-after" >"$work/files.diff" \
+        || fail "$1, the files under drive_c differ from before installing:
+$(cat "$work/files.diff")"
+    registry >"$work/registry-after"
+    diff "$work/registry-before" "$work/registry-after" >"$work/registry.diff" \
+        || fail "$1, HKLM\\Software or HKCU\\Software differ from before installing:
+$(head -40 "$work/registry.diff")"
+}
+
 echo "== uninstalling"
 wine msiexec /x "$(windows_path "$msi")" /qn >"$work/uninstall.log" 2>&1 \
     || fail "msiexec /x exited with $?: $(cat "$work/uninstall.log")"
@@ -362,16 +376,8 @@ ok "the program, its folder, the shortcut and the icon are gone"
     || fail "the installer still lists the product"
 ok "the installed-programs entry is gone"
 
-file_list >"$work/files-after"
-diff "$work/files-before" "$work/files-after" >"$work/files.diff" \
-    || fail "the files under drive_c differ from before installing:
-$(cat "$work/files.diff")"
-ok "every file and folder under drive_c is as before installing"
-registry >"$work/registry-after"
-diff "$work/registry-before" "$work/registry-after" >"$work/registry.diff" \
-    || fail "HKLM\\Software or HKCU\\Software differ from before installing:
-$(head -40 "$work/registry.diff")"
-ok "HKLM\\Software and HKCU\\Software are as before installing"
+expect_as_before "after uninstalling"
+ok "every file and folder under drive_c, HKLM\\Software and HKCU\\Software are as before installing"
 [ "$(orveta_value)" = "$orveta_before" ] || fail "uninstalling changed ORVETA's Key_Path: '$(orveta_value)'"
 [ "$(cat "$drive_c/ORVETA/data/200406orveta.mdb")" = "June 2004" ] || fail "ORVETA's data file changed"
 ok "ORVETA's Key_Path and its data file are untouched"
@@ -422,14 +428,7 @@ cmp -s "$program_dir/$exe_name" "$rebuilt_exe" || fail "the rebuild did not repl
 ok "the rebuild replaces the installed package: one entry, its own $exe_name; installing it again changes nothing"
 wine msiexec /x "$(windows_path "$rebuilt")" /qn >"$work/uninstall.log" 2>&1 \
     || fail "msiexec /x of the rebuild exited with $?"
-file_list >"$work/files-after"
-diff "$work/files-before" "$work/files-after" >"$work/files.diff" \
-    || fail "after uninstalling the rebuild, the files under drive_c differ from before:
-$(cat "$work/files.diff")"
-registry >"$work/registry-after"
-diff "$work/registry-before" "$work/registry-after" >"$work/registry.diff" \
-    || fail "after uninstalling the rebuild, the registry differs from before:
-$(head -40 "$work/registry.diff")"
+expect_as_before "after uninstalling the rebuild"
 ok "uninstalling the rebuild leaves drive_c and the registry as before"
 
 echo "== upgrading"
@@ -460,14 +459,7 @@ fi
 ok "version $msi_version is refused over $next_version"
 wine msiexec /x "$(windows_path "$next")" /qn >"$work/uninstall.log" 2>&1 \
     || fail "msiexec /x of version $next_version exited with $?"
-file_list >"$work/files-after"
-diff "$work/files-before" "$work/files-after" >"$work/files.diff" \
-    || fail "after uninstalling the upgrade, the files under drive_c differ from before:
-$(cat "$work/files.diff")"
-registry >"$work/registry-after"
-diff "$work/registry-before" "$work/registry-after" >"$work/registry.diff" \
-    || fail "after uninstalling the upgrade, the registry differs from before:
-$(head -40 "$work/registry.diff")"
+expect_as_before "after uninstalling the upgrade"
 [ "$(orveta_value)" = "$orveta_before" ] || fail "upgrading changed ORVETA's Key_Path: '$(orveta_value)'"
 ok "uninstalling the upgrade leaves drive_c and the registry as before, ORVETA's Key_Path untouched"
 
