@@ -319,6 +319,7 @@ void MainWindow::onActivate(WPARAM wParam)
 void MainWindow::onDpiChanged(UINT dpi, const RECT &suggested)
 {
     dpi_ = dpi;
+    listFrameHeight_.reset(); // the box's edges may scale
     const HFONT oldRegular = regularFont_;
     const HFONT oldBold = boldFont_;
     createFonts();
@@ -478,29 +479,35 @@ void MainWindow::fitLabel(Control labelControl)
     InvalidateRect(label, nullptr, TRUE);
 }
 
-// The window's own height is that of the box with its list opened; the
-// closed box is as high as the table says, and the height of its selection
+// The closed box is as high as the table says; the height of its selection
 // field follows from that, whatever the font. The field is corrected by what
 // the box is found to miss, as Wine reads the field's height back 2 pixels
-// higher than it was set. Wine also raises the field to the font's height
-// whenever the box is resized, so the field comes last.
+// higher than it was set; what the box adds to the field as set is kept, so
+// that the next box starts from it and needs no correction. Wine also raises
+// the field to the font's height whenever the box is resized, so the field
+// comes after the font and the box's size.
+//
+// The opened list is as high as its visible entries (CB_SETMINVISIBLE), not
+// the box: the box is never made taller, so its list stays an empty window
+// until it first opens, and each correction of the field costs little.
 void MainWindow::fitListHeight(Control listControl)
 {
     const HWND list = control(listControl);
     const RECT rect = clientRect(listControl);
     const int closedHeight = rect.bottom - rect.top;
-    const auto entryHeight = int(SendMessageW(list, CB_GETITEMHEIGHT, 0, 0));
-    SetWindowPos(list, nullptr, 0, 0, rect.right - rect.left,
-                 closedHeight + kVisibleListEntries * entryHeight + 2,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-
     auto fieldHeight = int(SendMessageW(list, CB_GETITEMHEIGHT, WPARAM(-1), 0));
+    if (listFrameHeight_) {
+        fieldHeight = closedHeight - *listFrameHeight_;
+        SendMessageW(list, CB_SETITEMHEIGHT, WPARAM(-1), fieldHeight);
+    }
     for (int attempt = 0; attempt < 3; ++attempt) {
         RECT current = {};
         GetWindowRect(list, &current);
         const int difference = closedHeight - int(current.bottom - current.top);
-        if (difference == 0)
-            break;
+        if (difference == 0) {
+            listFrameHeight_ = closedHeight - fieldHeight;
+            return;
+        }
         fieldHeight += difference;
         SendMessageW(list, CB_SETITEMHEIGHT, WPARAM(-1), fieldHeight);
     }

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <windows.h>
 
@@ -77,6 +78,9 @@ private:
     HWND toolTips_ = nullptr;
     HWND lastFocus_ = nullptr; // restored when the window is activated again
     UINT dpi_ = 96;
+    // How much higher a month list's box is than its selection field as set,
+    // once found: the same for both lists at one DPI.
+    std::optional<int> listFrameHeight_;
     HFONT regularFont_ = nullptr;
     HFONT boldFont_ = nullptr;
     std::array<HWND, kControls.size()> controls_{}; // as kControls

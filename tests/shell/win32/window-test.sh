@@ -229,7 +229,7 @@ test_layout()
     done)
     for list in 101 102; do
         entries=$(drive list $list)
-        expect "$entries" 'count 348' "selected \"$month\""
+        expect "$entries" 'count 348' "selected \"$month\"" 'opened 12 entries'
         [ "$(grep '^entry' <<<"$entries")" = "$months" ] \
             || fail "list $list does not hold 2002年01月度 to 2030年12月度 in order"
     done

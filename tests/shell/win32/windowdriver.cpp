@@ -9,7 +9,8 @@
 //   windowdriver labels               whether each label fits its text, and in
 //                                     which face
 //   windowdriver colour ID            the control's main colour on screen
-//   windowdriver list ID              a list's entries and selection
+//   windowdriver list ID              a list's entries and selection, and how
+//                                     many entries it shows opened
 //   windowdriver select ID TEXT       selects the entry, as a user would
 //   windowdriver click ID             presses a button
 //   windowdriver menu ID              chooses a menu item
@@ -346,6 +347,29 @@ void describeList(int id)
         print("entry " + quoted(listEntry(list, i)));
     const auto selected = int(SendMessageW(list, CB_GETCURSEL, 0, 0));
     print("selected " + quoted(selected >= 0 ? listEntry(list, selected) : L""));
+
+    // Opened and closed again as the user would leave it, without choosing.
+    // The opened list is a window of its own at the top, of class ComboLBox.
+    SendMessageW(list, CB_SHOWDROPDOWN, TRUE, 0);
+    HWND shown = nullptr;
+    EnumThreadWindows(
+        GetWindowThreadProcessId(list, nullptr),
+        [](HWND window, LPARAM found) -> BOOL {
+            wchar_t name[32] = {};
+            GetClassNameW(window, name, 32);
+            if (std::wstring_view(name) != L"ComboLBox" || !IsWindowVisible(window))
+                return TRUE;
+            *reinterpret_cast<HWND *>(found) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&shown));
+    RECT opened = {};
+    if (shown)
+        GetClientRect(shown, &opened);
+    SendMessageW(list, CB_SHOWDROPDOWN, FALSE, 0);
+    const auto entryHeight = int(SendMessageW(list, CB_GETITEMHEIGHT, 0, 0));
+    print("opened " + std::to_string(entryHeight > 0 ? opened.bottom / entryHeight : 0)
+          + (entryHeight > 0 && opened.bottom % entryHeight == 0 ? " entries" : " entries and a part"));
 }
 
 void select(int id, const std::wstring &text)
