@@ -3,9 +3,20 @@
 // controls 6, per-monitor DPI awareness), a menu bar with one menu, one
 // Japanese label in the tool's Gothic face and one empty drop-down list, and
 // nothing else.
+//
+// Built with BENCH_TOOL_CONTROLS, the same window holds the tool's 14
+// controls instead, as its window table gives them (class, style, place,
+// caption, font), each made and given its font and nothing more: what the
+// controls alone cost, with no list filled or fitted and no label measured.
 #include <windows.h>
 // Windows' own headers after windows.h, which they build on.
 #include <commctrl.h>
+
+#ifdef BENCH_TOOL_CONTROLS
+#include "shell/windowdefinition.h"
+
+#include <string>
+#endif
 
 namespace {
 
@@ -17,6 +28,52 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
+
+#ifdef BENCH_TOOL_CONTROLS
+void makeToolControls(HWND window, HINSTANCE instance, HFONT regular, HFONT bold)
+{
+    using namespace shell;
+    const auto pixels = [](int twips) { return MulDiv(twips, 96, 1440); };
+    for (const ControlDefinition &definition : kControls) {
+        Twips place = definition.geometry;
+        if (definition.container) {
+            place.left += definitionOf(*definition.container).geometry.left;
+            place.top += definitionOf(*definition.container).geometry.top;
+        }
+        DWORD style = WS_CHILD | WS_VISIBLE;
+        const wchar_t *windowClass = WC_STATICW;
+        switch (definition.kind) {
+        case ControlKind::Frame:
+            if (definition.caption.empty()) {
+                style |= SS_ETCHEDHORZ;
+            } else {
+                windowClass = WC_BUTTONW;
+                style |= BS_GROUPBOX;
+            }
+            break;
+        case ControlKind::Label:
+            style |= SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+            break;
+        case ControlKind::DropDownList:
+            windowClass = WC_COMBOBOXW;
+            style |= WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL;
+            break;
+        case ControlKind::CommandButton:
+            windowClass = WC_BUTTONW;
+            style |= WS_TABSTOP | BS_PUSHBUTTON;
+            break;
+        }
+        const std::wstring caption(definition.caption.begin(), definition.caption.end());
+        const HWND made = CreateWindowExW(
+            0, windowClass, caption.c_str(), style, pixels(place.left), pixels(place.top),
+            pixels(place.width), pixels(place.height), window,
+            reinterpret_cast<HMENU>(INT_PTR(definition.id)), instance, nullptr);
+        SendMessageW(made, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(definition.font == FontKind::Bold ? bold : regular),
+                     FALSE);
+    }
+}
+#endif
 
 } // namespace
 
@@ -51,6 +108,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
     face.lfCharSet = SHIFTJIS_CHARSET;
     lstrcpyW(face.lfFaceName, L"ＭＳ Ｐゴシック");
     const HFONT font = CreateFontIndirectW(&face);
+#ifdef BENCH_TOOL_CONTROLS
+    face.lfHeight = -13;
+    face.lfWeight = FW_BOLD;
+    const HFONT bold = CreateFontIndirectW(&face);
+    makeToolControls(window, instance, font, bold);
+#else
     const HWND label = CreateWindowExW(0, WC_STATICW, L"「ORVETA」勤務データの削除",
                                        WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP, 16, 16, 300, 20,
                                        window, nullptr, instance, nullptr);
@@ -59,6 +122,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
                                       WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
                                       16, 48, 160, 200, window, nullptr, instance, nullptr);
     SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+#endif
 
     ShowWindow(window, showCommand);
     UpdateWindow(window);
@@ -68,5 +132,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
         DispatchMessageW(&message);
     }
     DeleteObject(font);
+#ifdef BENCH_TOOL_CONTROLS
+    DeleteObject(bold);
+#endif
     return int(message.wParam);
 }
