@@ -13,7 +13,7 @@
 #include <commctrl.h>
 
 #ifdef BENCH_TOOL_CONTROLS
-#include "shell/windowdefinition.h"
+#include "shell/win32/controlclass.h"
 
 #include <string>
 #endif
@@ -40,32 +40,13 @@ void makeToolControls(HWND window, HINSTANCE instance, HFONT regular, HFONT bold
             place.left += definitionOf(*definition.container).geometry.left;
             place.top += definitionOf(*definition.container).geometry.top;
         }
-        DWORD style = WS_CHILD | WS_VISIBLE;
-        const wchar_t *windowClass = WC_STATICW;
-        switch (definition.kind) {
-        case ControlKind::Frame:
-            if (definition.caption.empty()) {
-                style |= SS_ETCHEDHORZ;
-            } else {
-                windowClass = WC_BUTTONW;
-                style |= BS_GROUPBOX;
-            }
-            break;
-        case ControlKind::Label:
-            style |= SS_LEFTNOWORDWRAP | SS_NOPREFIX;
-            break;
-        case ControlKind::DropDownList:
-            windowClass = WC_COMBOBOXW;
-            style |= WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL;
-            break;
-        case ControlKind::CommandButton:
-            windowClass = WC_BUTTONW;
-            style |= WS_TABSTOP | BS_PUSHBUTTON;
-            break;
-        }
+        const ControlClass controlClass = controlClassOf(definition);
+        DWORD style = WS_CHILD | WS_VISIBLE | controlClass.style;
+        if (takesFocus(definition.kind))
+            style |= WS_TABSTOP;
         const std::wstring caption(definition.caption.begin(), definition.caption.end());
         const HWND made = CreateWindowExW(
-            0, windowClass, caption.c_str(), style, pixels(place.left), pixels(place.top),
+            0, controlClass.name, caption.c_str(), style, pixels(place.left), pixels(place.top),
             pixels(place.width), pixels(place.height), window,
             reinterpret_cast<HMENU>(INT_PTR(definition.id)), instance, nullptr);
         SendMessageW(made, WM_SETFONT,

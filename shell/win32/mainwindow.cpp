@@ -1,5 +1,6 @@
 #include "shell/win32/mainwindow.h"
 
+#include "shell/win32/controlclass.h"
 #include "shell/win32/dpi.h"
 #include "shell/win32/filemanager.h"
 #include "shell/win32/messagebox.h"
@@ -63,12 +64,6 @@ constexpr auto creationOrder()
             if (definition.kind == kind)
                 order[next++] = definition.control;
     return order;
-}
-
-// A frame without a caption is only an etched line.
-constexpr bool isEtchedLine(const ControlDefinition &definition)
-{
-    return definition.kind == ControlKind::Frame && definition.caption.empty();
 }
 
 COLORREF textColour(TextColour colour)
@@ -344,36 +339,14 @@ platform::Result<> MainWindow::createControls()
             style |= WS_TABSTOP;
         if (i == 0 || (!takesFocus(definition.kind) && takesFocus(definitionOf(order[i - 1]).kind)))
             style |= WS_GROUP;
-        const wchar_t *windowClass = WC_STATICW;
-        switch (definition.kind) {
-        case ControlKind::Frame:
-            if (isEtchedLine(definition)) {
-                style |= SS_ETCHEDHORZ;
-            } else {
-                windowClass = WC_BUTTONW;
-                style |= BS_GROUPBOX;
-            }
-            break;
-        case ControlKind::Label:
-            // Sized to its text; a text wider than its frame is cut off
-            // rather than wrapped.
-            style |= SS_LEFTNOWORDWRAP | SS_NOPREFIX;
-            break;
-        case ControlKind::DropDownList:
-            windowClass = WC_COMBOBOXW;
-            style |= CBS_DROPDOWNLIST | WS_VSCROLL;
-            break;
-        case ControlKind::CommandButton:
-            windowClass = WC_BUTTONW;
-            style |= BS_PUSHBUTTON;
-            break;
-        }
+        const ControlClass controlClass = controlClassOf(definition);
+        style |= controlClass.style;
         // Made where it stays, at its size and in its font, so that nothing
         // has to be moved before the window is shown.
         const std::wstring caption = wide(definition.caption);
         const RECT rect = placement(definition, caption);
         const HWND made = CreateWindowExW(
-            0, windowClass, caption.c_str(), style, rect.left, rect.top, rect.right - rect.left,
+            0, controlClass.name, caption.c_str(), style, rect.left, rect.top, rect.right - rect.left,
             rect.bottom - rect.top, window_, reinterpret_cast<HMENU>(INT_PTR(definition.id)),
             instance_, nullptr);
         if (!made)
